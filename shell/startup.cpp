@@ -1,0 +1,6 @@
+#include "shell/startup.h"
+
+int RunConsole(HINSTANCE, HINSTANCE, const char*, int)
+{
+    return 0;
+}

@@ -1,0 +1,69 @@
+// What the in-process Wine tests share: a fresh program directory per test,
+// a recorder that answers the console's modal boxes, and file helpers.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "shell/modal_seam.h"
+
+// Each test gets its own empty program directory, removed afterwards.
+class ProgramDirTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The program directory followed by `name` ("\\admin.ini").
+    std::string Path(const std::string& name) const { return dir_ + name; }
+    const std::string& Dir() const { return dir_; }
+
+private:
+    std::string dir_;
+};
+
+// One modal request the console made.
+struct ModalCall {
+    std::string kind;  // "message" or "help"
+    HWND owner = nullptr;
+    std::string text;     // message text, or the help file
+    std::string caption;  // message caption
+    UINT type = 0;        // MB_ flags, or the help command
+    ULONG_PTR data = 0;   // help context
+};
+
+// Answers every message box and help request while it lives, in order from
+// the queued answers (IDOK when none is queued), and records each one.
+class ModalRecorder {
+public:
+    ModalRecorder();
+    ~ModalRecorder();
+    ModalRecorder(const ModalRecorder&) = delete;
+    ModalRecorder& operator=(const ModalRecorder&) = delete;
+
+    void Answer(int result) { answers_.push_back(result); }
+    const std::vector<ModalCall>& Calls() const { return calls_; }
+
+    // Runs while a box is "shown", for tests that act at that moment.
+    void (*onMessage)(ModalRecorder&, const ModalCall&) = nullptr;
+
+private:
+    static int MessageBoxHook(void* context, HWND owner, const char* text, const char* caption, UINT type);
+    static BOOL HelpHook(void* context, HWND owner, const char* file, UINT command, ULONG_PTR data);
+    std::deque<int> answers_;
+    std::vector<ModalCall> calls_;
+};
+
+// File helpers for fixtures and assertions.
+std::vector<uint8_t> ReadBytes(const std::string& path);  // empty when missing
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+bool Exists(const std::string& path);
+bool DirExists(const std::string& path);
+std::string IniText(const std::string& path, const char* section, const char* key);  // "" when missing
+void RemoveTree(const std::string& path);
+
+// Pumps the thread's messages until none is waiting.
+void PumpMessages();
