@@ -1,13 +1,13 @@
 # Shared by tools/run and tools/test: paths, packages and builds.
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD="$ROOT/build"
-export WINEPREFIX="$BUILD/wineprefix"
+BUILD="${BUILD:-$ROOT/build}"
+export WINEPREFIX="${WINEPREFIX:-$BUILD/wineprefix}"
 export WINEDEBUG=-all
 export WINEARCH=win64
 export DEBIAN_FRONTEND=noninteractive
 
 PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-          wine wine64 xvfb x11-utils xdotool imagemagick libbenchmark-dev clang)
+          wine wine64 xvfb x11-utils xdotool imagemagick libbenchmark-dev clang libclang-rt-14-dev)
 
 install_missing_packages() {
     local missing=()
@@ -39,6 +39,7 @@ build_all() {
     configure_and_build native
     build_windows
     configure_and_build win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake"
+    configure_and_build fuzz -DADMIN_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 }
 
 # A display for Wine: the caller's own, or a private Xvfb that ends with the script.
