@@ -1,6 +1,153 @@
 #include "shell/startup.h"
 
-int RunConsole(HINSTANCE, HINSTANCE, const char*, int)
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gateways/gateways_window.h"
+#include "shell/app.h"
+#include "shell/drawing_objects.h"
+#include "shell/file_io.h"
+#include "shell/log_trace.h"
+#include "shell/login_dialog.h"
+#include "shell/main_window.h"
+#include "shell/modal_seam.h"
+#include "shell/profile.h"
+#include "shell/program_dir.h"
+#include "shell/window_classes.h"
+#include "states/activity_files.h"
+#include "users/network_import.h"
+#include "users/numbers_file.h"
+#include "users/user_database.h"
+#include "users/user_sort.h"
+#include "users/users_window.h"
+#include "users/windows_user.h"
+#include "zemoctln/zemoctln.h"
+
+// Switches are plain substrings anywhere on the line, each in both cases.
+static bool HasSwitch(const char* commandLine, char letter)
 {
+    char lower[3] = {'/', static_cast<char>(letter | 0x20), 0};
+    char upper[3] = {'/', static_cast<char>(letter & ~0x20), 0};
+    return commandLine && (std::strstr(commandLine, lower) || std::strstr(commandLine, upper));
+}
+
+static std::string AdminIniPath()
+{
+    return ProgramPath("\\admin.ini");
+}
+
+static void CheckPlatform()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;  // 148 bytes
+    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        IsWindowsNT = 1;
+}
+
+// The zero images of the activity files, made once; existing files are kept.
+static void CreateMissingActivityFile(const char* name, const char* trace, size_t size)
+{
+    std::string path = ProgramPath(name);
+    if (FileExists(path))
+        return;
+    Trace(trace);
+    WriteNewFile(path, std::vector<uint8_t>(size, 0));
+}
+
+static void SetUpUserDatabase()
+{
+    std::string dir = GetProgramDir();
+    if (FileExists(dir + "\\reseau.dat"))
+        return;
+    int imported = IsWindowsNT ? ImportNetworkUsers(nullptr) : 0;
+    if (imported == 0)
+        CreateUserDatabase(nullptr, dir);
+    LoadUserDatabase(nullptr, dir);
+    CreateNumbersFile();
+    SortUsersByName();
+    SaveNumbersFile();
+    SaveUserDatabase(nullptr, 0);
+    WriteProfileInt("Journal", "User", imported, AdminIniPath());
+    WriteProfileInt("Journal", "Pass", 0, AdminIniPath());
+    AppendLog("");
+    AppendLog("");
+}
+
+// "/u" has nothing to do when the Windows user is already one of the users.
+static bool WindowsUserIsKnown()
+{
+    LoadUserDatabase(nullptr, GetProgramDir());
+    std::string windowsUser = GetWindowsUserName();
+    CharUpperA(windowsUser.data());
+    for (int i = 0; i < UserCount(); ++i) {
+        char name[sizeof UserAt(i).name];
+        std::memcpy(name, UserAt(i).name, sizeof name);
+        name[sizeof name - 1] = 0;
+        CharUpperA(name);
+        if (windowsUser == name)
+            return true;
+    }
+    return false;
+}
+
+// Every way out before the main window: the console no longer runs.
+static int LeaveConsole()
+{
+    WriteProfileInt("Administrateur", "Etat", 0, AdminIniPath());
+    FreeUserTable();
     return 0;
+}
+
+int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int show)
+{
+    CheckPlatform();
+    InitCommonControls();
+
+    if (ReadProfileInt("Administrateur", "Etat", 0, AdminIniPath()) != 0) {
+        ShowMessageBox(nullptr, "L'administrateur est déjà lancé.", "Attention", MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    WriteProfileInt("Administrateur", "Etat", 1, AdminIniPath());
+
+    CreateMissingActivityFile("\\ActUser.dat", "Création ActifUser.dat", kUserActivitySize);
+    CreateMissingActivityFile("\\ActPass.dat", "Création ActifPass.dat", kGatewayActivitySize);
+    if (HasSwitch(commandLine, 's'))
+        SetUpUserDatabase();
+    LoadUserActivity();
+
+    TooltipsEnabled = 1;
+    ZemoInitControls();
+    FindTraceWindow();
+    AppInstance = instance;
+    GatewayActiveFlags.fill(0);
+
+    CreateDrawingObjects();
+    if (!previous && !RegisterWindowClasses(instance))
+        return LeaveConsole();
+
+    if (HasSwitch(commandLine, 'u') && WindowsUserIsKnown())
+        return LeaveConsole();
+    if (ShowLoginDialog() == 0)
+        return LeaveConsole();
+
+    if (HasSwitch(commandLine, 'p')) {
+        StandaloneDialog = 1;
+        ShowGatewaysWindow(nullptr);
+        return LeaveConsole();
+    }
+    if (HasSwitch(commandLine, 'u')) {
+        StandaloneDialog = 1;
+        ShowUsersWindow(nullptr);
+        return LeaveConsole();
+    }
+
+    HWND window = CreateMainWindow(instance, show);
+    if (!window)
+        return LeaveConsole();
+    int exitCode = RunMainWindow(window);
+    FreeUserTable();
+    return exitCode;
 }

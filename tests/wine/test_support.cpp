@@ -135,3 +135,69 @@ void PumpMessages()
         DispatchMessageA(&message);
     }
 }
+
+static DialogDriver* CurrentDriver;
+
+DialogDriver::DialogDriver()
+{
+    CurrentDriver = this;
+    timer_ = SetTimer(nullptr, 0, 20, Tick);
+}
+
+DialogDriver::~DialogDriver()
+{
+    KillTimer(nullptr, timer_);
+    CurrentDriver = nullptr;
+}
+
+namespace {
+struct Search {
+    HWND found = nullptr;
+};
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM lParam)
+{
+    char className[16];
+    GetClassNameA(window, className, sizeof className);
+    if (IsWindowVisible(window) && std::string(className) == "#32770") {
+        reinterpret_cast<Search*>(lParam)->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    DialogDriver* self = CurrentDriver;
+    if (!self)
+        return;
+    Search search;
+    EnumThreadWindows(GetCurrentThreadId(), FindVisibleDialog, reinterpret_cast<LPARAM>(&search));
+    if (!search.found)
+        return;
+    char caption[256];
+    GetWindowTextA(search.found, caption, sizeof caption);
+    if (self->steps_.empty() || (self->steps_.front().caption != caption && ++self->waiting_ > 250)) {
+        ++self->unexpected_;
+        self->waiting_ = 0;
+        PostMessageA(search.found, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    if (self->steps_.front().caption != caption)
+        return;
+    self->waiting_ = 0;
+    Step step = self->steps_.front();
+    self->steps_.pop_front();
+    ++self->done_;
+    step.action(search.found);
+}
+
+void SetItemText(HWND dialog, int id, const char* text)
+{
+    SetDlgItemTextA(dialog, id, text);
+}
+
+void PressButton(HWND dialog, int id)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}

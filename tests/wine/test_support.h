@@ -67,3 +67,34 @@ void RemoveTree(const std::string& path);
 
 // Pumps the thread's messages until none is waiting.
 void PumpMessages();
+
+// Drives the console's own modal dialogs from a thread timer, which their
+// modal loops dispatch: each step waits for a top-level dialog of this thread
+// with the given caption, then runs its action on it.
+class DialogDriver {
+public:
+    using Action = void (*)(HWND dialog);
+    DialogDriver();
+    ~DialogDriver();
+    DialogDriver(const DialogDriver&) = delete;
+    DialogDriver& operator=(const DialogDriver&) = delete;
+
+    void Then(const char* caption, Action action) { steps_.push_back({caption, action}); }
+    int StepsDone() const { return done_; }
+    // Dialogs that no step awaits (none left, or another caption for five
+    // seconds): closed with IDCANCEL so that a test never hangs, and counted.
+    int Unexpected() const { return unexpected_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    struct Step { std::string caption; Action action; };
+    std::deque<Step> steps_;
+    int done_ = 0;
+    int unexpected_ = 0;
+    int waiting_ = 0;
+    UINT_PTR timer_ = 0;
+};
+
+// Actions for DialogDriver steps.
+void SetItemText(HWND dialog, int id, const char* text);
+void PressButton(HWND dialog, int id);

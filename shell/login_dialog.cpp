@@ -1,0 +1,63 @@
+#include "shell/login_dialog.h"
+
+#include <string>
+
+#include "resources/resource.h"
+#include "shell/app.h"
+#include "shell/modal_seam.h"
+#include "shell/program_dir.h"
+#include "shell/window_utils.h"
+#include "users/login_check.h"
+#include "users/windows_user.h"
+
+// What the two fields hold at most: the sizes of the buffers the check reads.
+constexpr int kLoginSize = 128;
+constexpr int kPasswordSize = 256;
+
+static void OpenLoginDialog(HWND dialog)
+{
+    CentreWindow(dialog);
+    SendDlgItemMessageA(dialog, IDC_LOGIN_NAME, EM_LIMITTEXT, kLoginSize - 1, 0);
+    SendDlgItemMessageA(dialog, IDC_LOGIN_PASSWORD, EM_LIMITTEXT, kPasswordSize - 1, 0);
+    std::string user = GetWindowsUserName();
+    SetDlgItemTextA(dialog, IDC_LOGIN_NAME, user.c_str());
+    SetFocus(GetDlgItem(dialog, user.empty() ? IDC_LOGIN_NAME : IDC_LOGIN_PASSWORD));
+}
+
+static void CheckLogin(HWND dialog)
+{
+    char password[kPasswordSize];
+    char login[kLoginSize];
+    GetDlgItemTextA(dialog, IDC_LOGIN_PASSWORD, password, sizeof password);
+    GetDlgItemTextA(dialog, IDC_LOGIN_NAME, login, sizeof login);
+    if (!CheckAdministrator(nullptr, GetProgramDir(), login, password)) {
+        ShowMessageBox(nullptr, "Ce mot de passe n'est pas celui d'un administrateur", "Erreur mot de passe",
+                       MB_OK | MB_ICONSTOP);
+        return;  // the fields stay as they are, for another try
+    }
+    EndDialog(dialog, 1);
+}
+
+INT_PTR CALLBACK LoginDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OpenLoginDialog(dialog);
+        return FALSE;  // the focus was placed by hand
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:     CheckLogin(dialog); return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR ShowLoginDialog()
+{
+    return DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_LOGIN), nullptr, LoginDialog, 0);
+}

@@ -1,0 +1,234 @@
+#include "shell/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "resources/resource.h"
+#include "shell/login_dialog.h"
+#include "tests/wine/test_support.h"
+#include "users/user_database.h"
+#include "users/windows_user.h"
+
+namespace {
+
+class StartupTest : public ProgramDirTest {
+protected:
+    void SetUp() override
+    {
+        ProgramDirTest::SetUp();
+        SetWindowsUserNameForTests("Dupont");
+    }
+    void TearDown() override
+    {
+        SetWindowsUserNameForTests("");
+        ProgramDirTest::TearDown();
+    }
+    int Run(const char* commandLine)
+    {
+        return RunConsole(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
+    }
+    std::string Ini(const char* section, const char* key) { return IniText(Path("\\admin.ini"), section, key); }
+
+    // A user database whose only administrator, Dupont, has logged in once
+    // and chosen the password SECRET.
+    void MakeDatabaseWithPassword()
+    {
+        CreateUserDatabase(nullptr, Dir());
+        LoadUserDatabase(nullptr, Dir());
+        std::strcpy(UserAt(0).password, "SECRET");
+        ScrambleText(UserAt(0).password);
+        SaveUserDatabase(nullptr, 0);
+        FreeUserTable();
+    }
+};
+
+void Cancel(HWND dialog) { PressButton(dialog, IDCANCEL); }
+
+}  // namespace
+
+TEST_F(StartupTest, RefusesToRunBesideAnotherConsoleAndTouchesNothing)
+{
+    WritePrivateProfileStringA("Administrateur", "Etat", "1", Path("\\admin.ini").c_str());
+    ModalRecorder modal;
+    DialogDriver driver;
+
+    EXPECT_EQ(Run("/s"), 0);
+
+    ASSERT_EQ(modal.Calls().size(), 1u);
+    EXPECT_EQ(modal.Calls()[0].caption, "Attention");
+    EXPECT_EQ(modal.Calls()[0].text, "L'administrateur est d\xE9j\xE0 lanc\xE9.");
+    EXPECT_EQ(modal.Calls()[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_EQ(modal.Calls()[0].owner, nullptr);
+    EXPECT_EQ(Ini("Administrateur", "Etat"), "1");
+    EXPECT_FALSE(Exists(Path("\\ActUser.dat")));
+    EXPECT_FALSE(Exists(Path("\\ActPass.dat")));
+    EXPECT_FALSE(Exists(Path("\\reseau.dat")));
+    EXPECT_EQ(driver.StepsDone() + driver.Unexpected(), 0) << "no login may be shown";
+}
+
+TEST_F(StartupTest, SetUpInAnEmptyDirectoryLeavesACompleteProgramDirectory)
+{
+    ModalRecorder modal;
+    DialogDriver driver;
+    driver.Then("Quorel", Cancel);
+
+    EXPECT_EQ(Run("/s"), 0);
+
+    EXPECT_EQ(ReadBytes(Path("\\ActUser.dat")), std::vector<uint8_t>(3000, 0));
+    EXPECT_EQ(ReadBytes(Path("\\ActPass.dat")), std::vector<uint8_t>(152, 0));
+    std::vector<uint8_t> users = ReadBytes(Path("\\reseau.dat"));
+    ASSERT_EQ(users.size(), 136224u);
+    EXPECT_EQ(users[130], 1);  // one user
+    EXPECT_STREQ(reinterpret_cast<const char*>(&users[224 + 21]), "Dupont");
+    EXPECT_EQ(users[224 + 52], 5);  // administrator
+    EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")).size(), 804004u);
+    EXPECT_EQ(Ini("Journal", "User"), "0");
+    EXPECT_EQ(Ini("Journal", "Pass"), "0");
+    EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
+    EXPECT_EQ(driver.StepsDone(), 1);
+    EXPECT_TRUE(modal.Calls().empty());
+}
+
+TEST_F(StartupTest, SetUpSwitchIsFoundInsideALongerToken)
+{
+    DialogDriver driver;
+    driver.Then("Quorel", Cancel);
+    EXPECT_EQ(Run("-x/Sfoo"), 0);
+    EXPECT_EQ(ReadBytes(Path("\\reseau.dat")).size(), 136224u);
+}
+
+TEST_F(StartupTest, PlainStartCreatesTheActivityFilesAndKeepsExistingOnes)
+{
+    std::vector<uint8_t> activity(3000, 0);
+    activity[7] = 1;
+    WriteBytes(Path("\\ActUser.dat"), activity);
+    DialogDriver driver;
+    driver.Then("Quorel", Cancel);
+
+    EXPECT_EQ(Run(""), 0);
+
+    EXPECT_EQ(ReadBytes(Path("\\ActUser.dat")), activity);
+    EXPECT_EQ(ReadBytes(Path("\\ActPass.dat")), std::vector<uint8_t>(152, 0));
+    EXPECT_FALSE(Exists(Path("\\Numaut.dat"))) << "no set-up without /s";
+    EXPECT_EQ(Ini("Journal", "User"), "");
+    EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
+}
+
+TEST_F(StartupTest, SetUpWithAnExistingDatabaseDoesNothingMore)
+{
+    std::vector<uint8_t> database(136224, 0x5A);
+    WriteBytes(Path("\\reseau.dat"), database);
+    ModalRecorder modal;  // this database is unusable: the login says so
+    DialogDriver driver;
+    driver.Then("Quorel", Cancel);
+
+    EXPECT_EQ(Run("/s"), 0);
+
+    EXPECT_EQ(ReadBytes(Path("\\reseau.dat")), database);
+    EXPECT_FALSE(Exists(Path("\\Numaut.dat")));
+    EXPECT_EQ(Ini("Journal", "User"), "");
+    EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
+}
+
+TEST_F(StartupTest, WrongPasswordIsRefusedAndTheLoginStaysOpenForAnotherTry)
+{
+    MakeDatabaseWithPassword();
+    ModalRecorder modal;
+    DialogDriver driver;
+    driver.Then("Quorel", [](HWND dialog) {
+        SetItemText(dialog, IDC_LOGIN_PASSWORD, "WRONG");
+        PressButton(dialog, IDOK);
+    });
+    driver.Then("Quorel", [](HWND dialog) {
+        char login[64];
+        GetDlgItemTextA(dialog, IDC_LOGIN_NAME, login, sizeof login);
+        EXPECT_STREQ(login, "Dupont") << "the fields stay as they were";
+        SetItemText(dialog, IDC_LOGIN_PASSWORD, "secret");
+        PressButton(dialog, IDOK);
+    });
+
+    EXPECT_EQ(Run(""), 0);
+
+    ASSERT_EQ(modal.Calls().size(), 1u);
+    EXPECT_EQ(modal.Calls()[0].caption, "Erreur mot de passe");
+    EXPECT_EQ(modal.Calls()[0].text, "Ce mot de passe n'est pas celui d'un administrateur");
+    EXPECT_EQ(modal.Calls()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(driver.StepsDone(), 2);
+    EXPECT_EQ(driver.Unexpected(), 0) << "the right password closes the login";
+    EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
+}
+
+TEST_F(StartupTest, CancellingTheLoginLeavesWithTheFlagCleared)
+{
+    MakeDatabaseWithPassword();
+    DialogDriver driver;
+    driver.Then("Quorel", [](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(Run(""), 0);
+    EXPECT_EQ(driver.StepsDone(), 1);
+    EXPECT_EQ(driver.Unexpected(), 0);
+    EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
+}
+
+TEST_F(StartupTest, UsersOnlyLeavesAtOnceWhenTheWindowsUserIsAlreadyAUser)
+{
+    MakeDatabaseWithPassword();  // the user Dupont
+    SetWindowsUserNameForTests("dUPONT");
+    DialogDriver driver;
+    EXPECT_EQ(Run("/u"), 0);
+    EXPECT_EQ(driver.StepsDone() + driver.Unexpected(), 0) << "no login may be shown";
+    EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
+}
+
+TEST_F(StartupTest, UsersOnlyAsksForTheLoginWhenTheWindowsUserIsUnknown)
+{
+    MakeDatabaseWithPassword();
+    SetWindowsUserNameForTests("Martin");
+    DialogDriver driver;
+    driver.Then("Quorel", Cancel);
+    EXPECT_EQ(Run("/U"), 0);
+    EXPECT_EQ(driver.StepsDone(), 1);
+    EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
+}
+
+class LoginDialogTest : public StartupTest {
+protected:
+    HWND Open()
+    {
+        return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LOGIN), nullptr, LoginDialog, 0);
+    }
+};
+
+TEST_F(LoginDialogTest, ShowsItsTextsAndStartsOnThePasswordOfTheWindowsUser)
+{
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    char text[64];
+    struct Item { int id; const char* text; } items[] = {
+        {0, "Quorel"},
+        {IDC_LOGIN_NAME_LABEL, "&Login :"},
+        {IDC_LOGIN_PASSWORD_LABEL, "&Mot de passe :"},
+        {IDOK, "&OK"},
+        {IDCANCEL, "&Annuler"},
+        {IDC_LOGIN_NAME, "Dupont"},
+    };
+    for (const auto& item : items) {
+        GetWindowTextA(item.id ? GetDlgItem(dialog, item.id) : dialog, text, sizeof text);
+        EXPECT_STREQ(text, item.text) << item.id;
+    }
+    LONG style = GetWindowLongA(GetDlgItem(dialog, IDC_LOGIN_PASSWORD), GWL_STYLE);
+    EXPECT_TRUE(style & ES_PASSWORD);
+    EXPECT_TRUE(style & ES_UPPERCASE);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_LOGIN_PASSWORD));
+    DestroyWindow(dialog);
+}
+
+TEST_F(LoginDialogTest, StartsOnTheLoginWhenTheWindowsUserIsUnknown)
+{
+    SetWindowsUserNameForTests("");
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetWindowTextLengthA(GetDlgItem(dialog, IDC_LOGIN_NAME)), 0);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_LOGIN_NAME));
+    DestroyWindow(dialog);
+}

@@ -1,0 +1,10 @@
+// The console's window classes, registered once at start-up.
+#pragma once
+#include <windows.h>
+
+// The platform's list box procedure, to which "listboxchar" and "arrayed" chain.
+extern WNDPROC BaseListBoxProc;
+
+// Registers "listboxchar", "arrayed", "Administrateur", "Bulle" and "$BtnBulle",
+// in that order; false as soon as one fails.
+bool RegisterWindowClasses(HINSTANCE instance);

@@ -1,0 +1,70 @@
+# Helpers of the end-to-end tests: the real admin.exe under Wine, in a program
+# directory of its own, answered with xdotool on the test display.
+set -u
+OUT_DIR=$1          # the build's output folder: admin.exe and its DLLs
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/quorel-e2e.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+FAILURES=0
+
+prepare_dir() {  # name -> path of a fresh program directory
+    local dir="$WORK/$1"
+    mkdir -p "$dir"
+    cp "$OUT_DIR"/*.exe "$OUT_DIR"/*.dll "$dir"/
+    echo "$dir"
+}
+
+start_console() {  # dir, switches...: starts admin.exe in the background
+    local dir=$1; shift
+    (cd "$dir" && exec wine admin.exe "$@" >/dev/null 2>&1) &
+    CONSOLE_PID=$!
+}
+
+wait_window() {  # title [seconds]: the window's id, or failure
+    local title=$1 limit=${2:-30} id
+    for _ in $(seq $((limit * 5))); do
+        id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1)
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.2
+    done
+    return 1
+}
+
+wait_console_exit() {  # [seconds]: the console's exit code, or 124 when it still runs
+    local limit=${1:-30}
+    for _ in $(seq $((limit * 5))); do
+        if ! kill -0 "$CONSOLE_PID" 2>/dev/null; then
+            wait "$CONSOLE_PID"
+            return $?
+        fi
+        sleep 0.2
+    done
+    kill "$CONSOLE_PID" 2>/dev/null
+    return 124
+}
+
+keys() { sleep 0.3; xdotool key --delay 50 "$@"; }
+type_text() { sleep 0.3; xdotool type --delay 50 "$1"; }
+
+ini_value() {  # file section key
+    awk -v section="[$2]" -v key="$3" '
+        { sub(/\r$/, "") }
+        /^\[/ { inside = (tolower($0) == tolower(section)); next }
+        inside && index($0, "=") { k = substr($0, 1, index($0, "=") - 1); if (tolower(k) == tolower(key)) { print substr($0, index($0, "=") + 1); exit } }
+    ' "$1" 2>/dev/null
+}
+
+file_size() { stat -c %s "$1" 2>/dev/null || echo missing; }
+
+check() {  # description, expected, actual
+    if [ "$2" == "$3" ]; then
+        echo "ok   - $1"
+    else
+        echo "FAIL - $1: expected '$2', got '$3'"
+        FAILURES=$((FAILURES + 1))
+    fi
+}
+
+finish() {
+    wineserver -w 2>/dev/null || true
+    [ "$FAILURES" -eq 0 ] || { echo "$FAILURES check(s) failed"; exit 1; }
+}
