@@ -25,8 +25,8 @@ static bool NameAfter(const UserRecord& a, const UserRecord& b)
     return std::strncmp(a.name, b.name, sizeof a.name) > 0;
 }
 
-// An exchange sort: the order of equal names is the one the workstations and
-// the journal filter have always seen, so it stays this algorithm.
+// An exchange sort, kept as it is: where users with equal names end up depends
+// on it, and a user's position is the user's key in the other files.
 void SortRecordsByName(std::span<UserRecord> users, std::span<NumbersRecord> numbers, std::span<uint32_t> positions)
 {
     size_t n = std::min({users.size(), numbers.size(), positions.size()});
