@@ -21,7 +21,7 @@ protected:
     }
     void TearDown() override
     {
-        SetWindowsUserNameForTests("");
+        SetWindowsUserNameForTests(nullptr);
         ProgramDirTest::TearDown();
     }
     int Run(const char* commandLine)
