@@ -23,21 +23,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string original(reinterpret_cast<const char*>(data + 2), size - 2);
     std::string text = original;
     FitText(text, width, Measure);
-    if (text == original) {
-        // Left as it was: narrower, or fitting with "..." appended, or empty.
-        if (Measure(original) >= width && Measure(original) + Measure("...") > width && !original.empty())
+    const int dots = Measure("...");
+    if (original.empty() || Measure(original) < width || Measure(original) + dots <= width) {
+        if (text != original)  // left as it was
             __builtin_trap();
         return 0;
     }
-    // Shortened: a beginning of the text followed by "...", that fits unless
-    // no character is left.
+    // Shortened: the longest beginning shorter than the text that fits with
+    // "..." after it (possibly none), then "...".
+    if (text.size() < 3 || text.compare(text.size() - 3, 3, "...") != 0)
+        __builtin_trap();
     size_t kept = text.size() - 3;
-    if (text.size() < 3 || text.compare(kept, 3, "...") != 0 || kept >= original.size() ||
-        original.compare(0, kept, text, 0, kept) != 0)
+    if (kept >= original.size() || original.compare(0, kept, text, 0, kept) != 0)
         __builtin_trap();
     if (kept > 0 && Measure(text) > width)
         __builtin_trap();
-    if (Measure(original) < width)
+    if (kept + 1 < original.size() && Measure(std::string_view(original).substr(0, kept + 1)) + dots <= width)
         __builtin_trap();
     return 0;
 }
