@@ -52,12 +52,12 @@ void ParseDateTime(const char* text, int out[6])
 {
     constexpr size_t kTextLength = 19;  // "dd/mm/yyyy hh:mm:ss"
     std::string_view t(text ? text : "", text ? strnlen(text, kTextLength) : 0);
-    out[kDay] = ReadNumber(FieldAt(t, 0, 2));
-    out[kMonth] = ReadNumber(FieldAt(t, 3, 2));
-    out[kYear] = ReadNumber(FieldAt(t, 6, 4));
-    out[kHour] = ReadNumber(FieldAt(t, 11, 2));
-    out[kMinute] = ReadNumber(FieldAt(t, 14, 2));
-    out[kSecond] = ReadNumber(FieldAt(t, 17, 2));
+    out[kDateDay] = ReadNumber(FieldAt(t, 0, 2));
+    out[kDateMonth] = ReadNumber(FieldAt(t, 3, 2));
+    out[kDateYear] = ReadNumber(FieldAt(t, 6, 4));
+    out[kDateHour] = ReadNumber(FieldAt(t, 11, 2));
+    out[kDateMinute] = ReadNumber(FieldAt(t, 14, 2));
+    out[kDateSecond] = ReadNumber(FieldAt(t, 17, 2));
 }
 
 int DateNotAfter(const char* a, const char* b)
@@ -66,7 +66,7 @@ int DateNotAfter(const char* a, const char* b)
     int second[6];
     ParseDateTime(a, first);
     ParseDateTime(b, second);
-    for (int field : {kYear, kMonth, kDay, kHour, kMinute, kSecond}) {
+    for (int field : {kDateYear, kDateMonth, kDateDay, kDateHour, kDateMinute, kDateSecond}) {
         if (first[field] != second[field])
             return first[field] < second[field] ? 1 : 0;
     }

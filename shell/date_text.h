@@ -11,7 +11,7 @@ std::string FormatStampText(const struct tm& local);
 std::string FormatFourDigitText(const struct tm& utc);
 
 // Field indexes of ParseDateTime's output.
-enum DateField { kSecond = 0, kMinute, kHour, kDay, kMonth, kYear };
+enum DateField { kDateSecond = 0, kDateMinute, kDateHour, kDateDay, kDateMonth, kDateYear };
 
 // Reads a four-digit form text ("dd/mm/yyyy hh:mm:ss") at its fixed positions
 // into second, minute, hour, day, month and year, each as atoi would read it.

@@ -22,7 +22,8 @@ static long long UtcTimeOf(const std::string& text)
 {
     int f[6];
     ParseDateTime(text.c_str(), f);
-    return DaysFromCivil(f[kYear], f[kMonth], f[kDay]) * 86400 + f[kHour] * 3600 + f[kMinute] * 60 + f[kSecond];
+    return DaysFromCivil(f[kDateYear], f[kDateMonth], f[kDateDay]) * 86400 + f[kDateHour] * 3600 +
+           f[kDateMinute] * 60 + f[kDateSecond];
 }
 
 TEST(FormatStamp, PrintsTheLocalTimeWithYearsSince1900)
