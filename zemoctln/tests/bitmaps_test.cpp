@@ -154,7 +154,7 @@ TEST_F(ButtonColoursTest, GreyedVariantIsANewEmbossedBitmapAndLeavesTheOriginal)
     }
 }
 
-TEST(ZemoBitmaps, GreyingOrDrawingNoBitmapDoesNothing)
+TEST(ZemoBitmaps, MissingBitmapsGiveNothingAndDrawNothing)
 {
     EXPECT_EQ(ZemoGreyBitmap(nullptr, 1, 1, 0, 0), nullptr);
     EXPECT_EQ(ZemoLoadBitmap(GetModuleHandleA(nullptr), 9999), nullptr);
