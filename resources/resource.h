@@ -24,3 +24,19 @@
 #define IDC_LOGIN_PASSWORD   1002
 #define IDC_LOGIN_NAME_LABEL 1003
 #define IDC_LOGIN_PASSWORD_LABEL 1004
+
+// Shell: main window. The menu commands are also the identifiers of the
+// toolbar buttons that do the same thing.
+#define IDM_MAIN             113
+#define IDM_HELP             3
+#define IDM_QUIT             1011
+#define IDM_GATEWAYS         40010
+#define IDM_USERS            40011
+#define IDM_PREFERENCES      40013
+#define IDM_ABOUT            40014
+#define IDM_STATES           40015
+#define IDM_PRINT_JOURNAL    40019
+#define IDM_EXPORT_JOURNAL   40020
+#define IDC_JOURNAL_PANE     1100
+// F1 in any dialog or in the main window, posted by the message-filter hook.
+#define ID_HELP_KEY          1056

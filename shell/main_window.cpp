@@ -1,18 +1,490 @@
 #include "shell/main_window.h"
 
-// The main window comes with its own work; until then the console has no
-// main window and leaves after the login.
-HWND CreateMainWindow(HINSTANCE, int)
+#include <array>
+#include <string>
+
+#include "gateways/gateway_registry.h"
+#include "gateways/gateways_window.h"
+#include "journal/journal_file.h"
+#include "journal/journal_print.h"
+#include "journal/journal_settings.h"
+#include "journal/journal_view.h"
+#include "resources/resource.h"
+#include "shell/app.h"
+#include "shell/date_time.h"
+#include "shell/drawing_objects.h"
+#include "shell/log_trace.h"
+#include "shell/modal_seam.h"
+#include "shell/preferences.h"
+#include "shell/profile.h"
+#include "shell/program_dir.h"
+#include "shell/screen_place.h"
+#include "shell/tooltips.h"
+#include "shell/window_utils.h"
+#include "states/activity_files.h"
+#include "states/states_window.h"
+#include "users/user_database.h"
+#include "users/user_directories.h"
+#include "users/users_window.h"
+#include "zemoctln/zemoctln.h"
+
+namespace {
+
+constexpr UINT kPollTimer = 0;
+constexpr UINT kPollPeriod = 2000;  // ms
+constexpr int kMainHelpContext = 100;
+
+constexpr int kMinimumWidth = 430;
+constexpr RECT kDefaultPlacement = {40, 40, 470, 440};
+
+// The journal pane sits under the toolbar and the 20 pixels of its column
+// headers.
+constexpr int kPaneLeft = 5;
+constexpr int kPaneTop = 60;
+constexpr int kButtonSide = 35;
+constexpr int kButtonStep = 40;
+
+constexpr int kFirstSortCommand = 5;
+constexpr int kLastSortCommand = 11;
+constexpr int kDateSortCommand = 9;
+
+struct ToolbarEntry {
+    const char* text;
+    int command;
+    int bitmapResource;
+};
+
+constexpr std::array<ToolbarEntry, 5> kToolbarEntries = {{
+    {"Utilisateurs", IDM_USERS, IDB_TOOL_USERS},
+    {"Passerelles", IDM_GATEWAYS, IDB_TOOL_GATEWAYS},
+    {"Préférences", IDM_PREFERENCES, IDB_TOOL_PREFERENCES},
+    {"Quitter", IDM_QUIT, IDB_TOOL_QUIT},
+    {"Aide", IDM_HELP, IDB_TOOL_HELP},
+}};
+
+struct ToolbarButton {
+    HWND window;
+    char text[128];
+    HBITMAP bitmap;
+};
+
+ToolbarButton Toolbar[kToolbarEntries.size()];
+
+// The journal settings as section "Journal" of admin.ini keeps them.
+struct JournalKey {
+    const char* key;
+    int32_t JournalSettingsValues::*field;
+    int fallback;
+};
+
+constexpr JournalKey kJournalKeys[] = {
+    {"User", &JournalSettingsValues::userFilter, 1},
+    {"Pass", &JournalSettingsValues::gatewayFilter, 0},
+    {"Afficher", &JournalSettingsValues::shown, 1},
+    {"Tri", &JournalSettingsValues::sortColumn, kDateSortCommand},
+    {"Purge", &JournalSettingsValues::purge, 0},
+    {"NbJours", &JournalSettingsValues::purgeDays, 0},
+};
+
+HHOOK MouseHook;
+HHOOK MsgFilterHook;
+bool ColumnHeadersCreated;
+// Set once the settings are saved and the loop told to end: "Quitter" saves
+// them at once, and the window's later destruction must not do it again.
+bool SettingsSaved;
+
+std::string AdminIni()
 {
-    return nullptr;
+    return ProgramPath("\\admin.ini");
 }
 
-int RunMainWindow(HWND)
+}  // namespace
+
+// Settings --------------------------------------------------------------------
+
+// A sort column or a display flag that the view cannot act on would leave the
+// pane empty or half shown: such values get their defaults.
+static void LoadJournalSettings()
 {
-    return 0;
+    for (const JournalKey& k : kJournalKeys)
+        JournalSettings.*k.field = ReadProfileInt("Journal", k.key, k.fallback, AdminIni());
+    if (JournalSettings.sortColumn < kFirstSortCommand || JournalSettings.sortColumn > kLastSortCommand)
+        JournalSettings.sortColumn = kDateSortCommand;
+    JournalSettings.shown = JournalSettings.shown != 0;
+}
+
+static void SaveJournalSettings()
+{
+    for (const JournalKey& k : kJournalKeys)
+        WriteProfileInt("Journal", k.key, JournalSettings.*k.field, AdminIni());
+}
+
+// A placement saved on a screen that is no longer there is brought back onto
+// the primary screen, keeping its size.
+static RECT LoadPlacement()
+{
+    RECT r;
+    r.left = ReadProfileInt("Administrateur", "left", kDefaultPlacement.left, AdminIni());
+    r.top = ReadProfileInt("Administrateur", "top", kDefaultPlacement.top, AdminIni());
+    r.right = ReadProfileInt("Administrateur", "right", kDefaultPlacement.right, AdminIni());
+    r.bottom = ReadProfileInt("Administrateur", "bottom", kDefaultPlacement.bottom, AdminIni());
+    if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) {
+        int width = r.right - r.left, height = r.bottom - r.top;
+        r.left = KeepOnScreen(r.left, width, GetSystemMetrics(SM_CXSCREEN));
+        r.top = KeepOnScreen(r.top, height, GetSystemMetrics(SM_CYSCREEN));
+        r.right = r.left + width;
+        r.bottom = r.top + height;
+    }
+    return r;
+}
+
+static void SavePlacement(HWND window)
+{
+    RECT r;
+    if (IsIconic(window) || IsZoomed(window) || !GetWindowRect(window, &r))
+        return;
+    WriteProfileInt("Administrateur", "left", r.left, AdminIni());
+    WriteProfileInt("Administrateur", "right", r.right, AdminIni());
+    WriteProfileInt("Administrateur", "top", r.top, AdminIni());
+    WriteProfileInt("Administrateur", "bottom", r.bottom, AdminIni());
+}
+
+// Toolbar -----------------------------------------------------------------------
+
+static void LoadToolbarBitmaps()
+{
+    for (size_t i = 0; i < kToolbarEntries.size(); ++i) {
+        HBITMAP fresh = ZemoLoadBitmap(AppInstance, kToolbarEntries[i].bitmapResource);
+        if (Toolbar[i].bitmap)
+            DeleteObject(Toolbar[i].bitmap);
+        Toolbar[i].bitmap = fresh;
+    }
+}
+
+static void FreeToolbar()
+{
+    for (ToolbarButton& button : Toolbar) {
+        if (button.bitmap)
+            DeleteObject(button.bitmap);
+        button = {};
+    }
+}
+
+void CreateToolbarButtons(HWND window)
+{
+    for (size_t i = 0; i < kToolbarEntries.size(); ++i) {
+        const ToolbarEntry& entry = kToolbarEntries[i];
+        ToolbarButton& button = Toolbar[i];
+        lstrcpynA(button.text, entry.text, sizeof button.text);
+        button.window = CreateWindowA("$BtnBulle", button.text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
+                                      kPaneLeft + kButtonStep * static_cast<int>(i), 0, kButtonSide, kButtonSide,
+                                      window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.command)),
+                                      AppInstance, nullptr);
+    }
+    LoadToolbarBitmaps();
+}
+
+static int FindToolbarButton(HWND button)
+{
+    for (size_t i = 0; i < kToolbarEntries.size(); ++i)
+        if (button && Toolbar[i].window == button)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// From (x1, y1) to (x2, y2) included, horizontal or vertical.
+static void DrawLine(HDC dc, HPEN pen, int x1, int y1, int x2, int y2)
+{
+    SelectObject(dc, pen);
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2 + (x2 > x1), y2 + (y2 > y1));
+}
+
+// Raised: highlight on the top and left, black outside and shadow inside on
+// the bottom and right; sunken the other way round.
+static void DrawButtonFrame(HDC dc, const RECT& r, bool pressed)
+{
+    HGDIOBJ previous = SelectObject(dc, GetStockObject(BLACK_PEN));
+    int left = r.left, top = r.top, right = r.right - 1, bottom = r.bottom - 1;
+    HPEN outerTopLeft = pressed ? BlackPen : HighlightPen;
+    HPEN outerBottomRight = pressed ? HighlightPen : BlackPen;
+    DrawLine(dc, outerTopLeft, left, top, right - 1, top);
+    DrawLine(dc, outerTopLeft, left, top, left, bottom - 1);
+    DrawLine(dc, outerBottomRight, left, bottom, right, bottom);
+    DrawLine(dc, outerBottomRight, right, top, right, bottom);
+    if (pressed) {
+        DrawLine(dc, ShadowPen, left + 1, top + 1, right - 2, top + 1);
+        DrawLine(dc, ShadowPen, left + 1, top + 1, left + 1, bottom - 2);
+    } else {
+        DrawLine(dc, ShadowPen, left + 1, bottom - 1, right - 1, bottom - 1);
+        DrawLine(dc, ShadowPen, right - 1, top + 1, right - 1, bottom - 1);
+    }
+    SelectObject(dc, previous);
+}
+
+// The focus rectangle is drawn by inverting pixels: a button redrawn while it
+// has the focus gets it again, so that the next focus change takes it away.
+static void DrawToolbarFocus(const DRAWITEMSTRUCT* item)
+{
+    RECT r = item->rcItem;
+    InflateRect(&r, -2, -2);
+    DrawFocusRect(item->hDC, &r);
+}
+
+static void DrawToolbarButton(const DRAWITEMSTRUCT* item)
+{
+    int i = FindToolbarButton(item->hwndItem);
+    if (i < 0)
+        return;
+    if (item->itemAction == ODA_FOCUS) {
+        DrawToolbarFocus(item);
+        return;
+    }
+    RECT client;
+    GetClientRect(item->hwndItem, &client);
+    DrawBitmapSquare(item->hDC, 0, 0, client.bottom, Toolbar[i].bitmap);
+    DrawButtonFrame(item->hDC, client, item->itemState & ODS_SELECTED);
+    if (item->itemState & ODS_FOCUS)
+        DrawToolbarFocus(item);
+}
+
+// Layout ------------------------------------------------------------------------
+
+void LayoutMainWindow(HWND window)
+{
+    if (IsIconic(window))
+        return;
+    RECT client;
+    GetClientRect(window, &client);
+    if (JournalPane) {
+        MoveWindow(JournalPane, kPaneLeft, kPaneTop, client.right - 2 * kPaneLeft, client.bottom - kPaneTop - 5, TRUE);
+        if (ColumnHeadersCreated)
+            PlaceColumnHeaders(kPaneLeft, kPaneTop, client.right - 2 * kPaneLeft);
+        InvalidateRect(JournalPane, nullptr, TRUE);
+    }
+    for (size_t i = 0; i < kToolbarEntries.size(); ++i)
+        if (Toolbar[i].window)
+            MoveWindow(Toolbar[i].window, kPaneLeft + kButtonStep * static_cast<int>(i), 0, kButtonSide, kButtonSide,
+                       TRUE);
+}
+
+// The height leaves the menu bar and 40 pixels of client area.
+static void SetMinimumSize(MINMAXINFO* info)
+{
+    info->ptMinTrackSize.x = kMinimumWidth;
+    info->ptMinTrackSize.y = 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYMENU) + 40 +
+                             GetSystemMetrics(SM_CYCAPTION);
+}
+
+// Messages ----------------------------------------------------------------------
+
+static void OnCreate(HWND window)
+{
+    MainWindow = window;
+    SettingsSaved = false;
+    SetMenu(window, LoadMenuA(AppInstance, MAKEINTRESOURCEA(IDM_MAIN)));
+    SetTimer(window, kPollTimer, kPollPeriod, nullptr);
+    LoadGatewayTable();
+    ReadActivityFiles();
+    ReleaseHeldLines();
+    LoadUserDatabase(window, GetProgramDir());
+    EnsureUserDirectories();
+    LoadJournalSettings();
+    RECT r = LoadPlacement();
+    MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+static void OnDestroy(HWND window)
+{
+    if (SettingsSaved)
+        return;
+    SettingsSaved = true;
+    SaveJournalSettings();
+    WriteProfileInt("Administrateur", "Etat", 0, AdminIni());
+    SavePlacement(window);
+    PostQuitMessage(0);
+}
+
+static void OnTimer(HWND window)
+{
+    ReadActivityFiles();
+    RefreshJournalOnTimer(window);
+}
+
+static void OnSysColorChange()
+{
+    ZemoSysColorChanged();
+    Trace("SysColorChange");
+    LoadToolbarBitmaps();
+    CreateDrawingObjects();
+}
+
+static void OnDrawItem(const DRAWITEMSTRUCT* item)
+{
+    if (JournalPane && item->hwndItem == JournalPane)
+        DrawJournalRow(item);
+    else if (item->CtlType == ODT_BUTTON)
+        DrawToolbarButton(item);
+}
+
+static void SortAgain(HWND window)
+{
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(JournalSettings.sortColumn, 0), 0);
+}
+
+static void OnCommand(HWND window, int command)
+{
+    if (command >= kFirstSortCommand && command <= kLastSortCommand) {
+        SortJournal(command);
+        return;
+    }
+    switch (command) {
+    case IDM_HELP:
+    case ID_HELP_KEY:
+        ShowHelpFile(window, ProgramPath("\\admin.hlp"), HELP_CONTEXT, kMainHelpContext);
+        break;
+    case IDM_QUIT:
+        OnDestroy(window);
+        break;
+    case IDM_GATEWAYS:
+        EnableWindow(window, FALSE);
+        OpenGatewaysWindow(window);
+        break;
+    case IDM_USERS:
+        ShowUsersWindow(window);
+        SortAgain(window);
+        break;
+    case IDM_PREFERENCES:
+        ShowPreferences(window);
+        ShowJournalPane();
+        break;
+    case IDM_ABOUT:
+        ShowAboutBox(window);
+        break;
+    case IDM_STATES:
+        ShowStatesWindow(window);
+        break;
+    case IDM_PRINT_JOURNAL:
+        PrintJournal(JournalPane);
+        break;
+    case IDM_EXPORT_JOURNAL:
+        ExportJournal(window);
+        break;
+    }
+}
+
+static LRESULT OnListBoxColour(LPARAM lParam)
+{
+    HWND list = reinterpret_cast<HWND>(lParam);
+    return reinterpret_cast<LRESULT>(list == JournalPane ? WindowBrush : FaceBrush);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(window);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy(window);
+        return 0;
+    case WM_NCDESTROY:
+        FreeToolbar();
+        JournalPane = nullptr;
+        ColumnHeadersCreated = false;
+        if (MainWindow == window)
+            MainWindow = nullptr;
+        break;
+    case WM_SIZE:
+        LayoutMainWindow(window);
+        return 0;
+    case WM_SYSCOLORCHANGE:
+        OnSysColorChange();
+        return 0;
+    case WM_GETMINMAXINFO:
+        SetMinimumSize(reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_DRAWITEM:
+        OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_CTLCOLORLISTBOX:
+        return OnListBoxColour(lParam);
+    case WM_COMMAND:
+        OnCommand(window, LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        OnTimer(window);
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Creation and the message loop ---------------------------------------------------
+
+static HWND CreateJournalPane(HWND window, HINSTANCE instance)
+{
+    HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, "arrayed", "",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT, 0, 0,
+                                0, 0, window, reinterpret_cast<HMENU>(IDC_JOURNAL_PANE), instance, nullptr);
+    if (!pane)
+        return nullptr;
+    SendMessageA(pane, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont), FALSE);
+    ShowWindow(pane, SW_HIDE);
+    return pane;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, int show)
+{
+    HWND window = CreateWindowExA(0, "Administrateur", "Administrateur", WS_OVERLAPPEDWINDOW,
+                                  kDefaultPlacement.left, kDefaultPlacement.top, 430, 400, nullptr, nullptr,
+                                  instance, nullptr);
+    if (!window)
+        return nullptr;
+    JournalPane = CreateJournalPane(window, instance);
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    return window;
+}
+
+// Records dated up to FormatDaysAgo(purgeDays) go. A negative number of days
+// would put the limit in the future and take every record with it.
+static void PurgeOldRecords()
+{
+    if (!JournalSettings.purge || JournalSettings.purgeDays < 0)
+        return;
+    std::string limit;
+    if (FormatDaysAgo(limit, JournalSettings.purgeDays) > 0)
+        PurgeJournal(limit.c_str());
+}
+
+int RunMainWindow(HWND window)
+{
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    MouseHook = SetWindowsHookExA(WH_MOUSE, MouseHookProc, nullptr, thread);
+    MsgFilterHook = SetWindowsHookExA(WH_MSGFILTER, MsgFilterHookProc, nullptr, thread);
+
+    LoadJournal();
+    PurgeOldRecords();
+    SortAgain(window);
+    CreateColumnHeaders(JournalPane);
+    ColumnHeadersCreated = true;
+    CreateToolbarButtons(window);
+    ShowJournalPane();
+    LayoutMainWindow(window);
+
+    MSG message;
+    BOOL got;
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) != 0 && got != -1) {
+        if (IsDialogMessageA(window, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    // "Quitter" ends the loop with the window still there.
+    if (IsWindow(window))
+        DestroyWindow(window);
+    UnhookWindowsHookEx(MouseHook);
+    UnhookWindowsHookEx(MsgFilterHook);
+    FreeUserTable();
+    return got == -1 ? 0 : static_cast<int>(message.wParam);
 }

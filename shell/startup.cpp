@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gateways/gateways_window.h"
+#include "journal/journal_settings.h"
 #include "shell/app.h"
 #include "shell/drawing_objects.h"
 #include "shell/file_io.h"
@@ -122,6 +123,7 @@ int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, 
     ZemoInitControls();
     FindTraceWindow();
     AppInstance = instance;
+    JournalSettings = {};
     GatewayActiveFlags.fill(0);
 
     CreateDrawingObjects();

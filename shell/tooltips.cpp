@@ -19,3 +19,15 @@ LRESULT CALLBACK BulleProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 {
     return DefWindowProcA(window, message, wParam, lParam);
 }
+
+// The tooltips and the F1 key come with their own work; until then both hooks
+// only pass the call on.
+LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK MsgFilterHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}

@@ -12,3 +12,8 @@ extern int BaseButtonExtraBytes;
 
 LRESULT CALLBACK BtnBulleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK BulleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The hooks of the main window's thread, installed once the main window
+// exists and left in place until the process ends.
+LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK MsgFilterHookProc(int code, WPARAM wParam, LPARAM lParam);

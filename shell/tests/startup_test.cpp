@@ -5,12 +5,40 @@
 #include <cstring>
 
 #include "resources/resource.h"
+#include "shell/app.h"
 #include "shell/login_dialog.h"
 #include "tests/wine/test_support.h"
 #include "users/user_database.h"
 #include "users/windows_user.h"
 
 namespace {
+
+// Closes the main window as soon as it shows, as its close box would, so that
+// a run that gets past the login ends; counts the windows it closed.
+class MainWindowCloser {
+public:
+    MainWindowCloser() : timer_(SetTimer(nullptr, 0, 50, Tick)) { current = this; }
+    ~MainWindowCloser()
+    {
+        KillTimer(nullptr, timer_);
+        current = nullptr;
+    }
+    int Closed() const { return closed_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (!current || !MainWindow || !IsWindowVisible(MainWindow) || MainWindow == current->last_)
+            return;
+        current->last_ = MainWindow;
+        ++current->closed_;
+        PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+    }
+    static inline MainWindowCloser* current = nullptr;
+    UINT_PTR timer_;
+    HWND last_ = nullptr;
+    int closed_ = 0;
+};
 
 class StartupTest : public ProgramDirTest {
 protected:
@@ -29,6 +57,7 @@ protected:
         return RunConsole(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
     }
     std::string Ini(const char* section, const char* key) { return IniText(Path("\\admin.ini"), section, key); }
+    MainWindowCloser mainWindow;
 
     // A user database whose only administrator, Dupont, has logged in once
     // and chosen the password SECRET.
@@ -156,6 +185,7 @@ TEST_F(StartupTest, WrongPasswordIsRefusedAndTheLoginStaysOpenForAnotherTry)
     EXPECT_EQ(modal.Calls()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
     EXPECT_EQ(driver.StepsDone(), 2);
     EXPECT_EQ(driver.Unexpected(), 0) << "the right password closes the login";
+    EXPECT_EQ(mainWindow.Closed(), 1) << "and opens the main window";
     EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
 }
 
@@ -167,6 +197,7 @@ TEST_F(StartupTest, CancellingTheLoginLeavesWithTheFlagCleared)
     EXPECT_EQ(Run(""), 0);
     EXPECT_EQ(driver.StepsDone(), 1);
     EXPECT_EQ(driver.Unexpected(), 0);
+    EXPECT_EQ(mainWindow.Closed(), 0);
     EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
 }
 
@@ -208,6 +239,7 @@ TEST_F(StartupTest, AWindowsUserNameLongerThanANameLogsInUnderItsFirstTwentyChar
 
     EXPECT_TRUE(modal.Calls().empty());
     EXPECT_EQ(driver.Unexpected(), 0) << "the first login of the set-up administrator passes";
+    EXPECT_EQ(mainWindow.Closed(), 1);
 }
 
 TEST_F(StartupTest, UsersOnlyKnowsAWindowsUserNameLongerThanAName)
