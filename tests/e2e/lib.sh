@@ -43,6 +43,12 @@ wait_console_exit() {  # [seconds]: the console's exit code, or 124 when it stil
 }
 
 keys() { sleep 0.3; xdotool key --delay 50 "$@"; }
+
+# Without a window manager, a window gets the keyboard only when given it.
+focus() { xdotool windowfocus --sync "$1" 2>/dev/null || true; sleep 0.3; }
+
+# The close box's way: Alt+F4 closes and destroys the window.
+close_window() { focus "$1"; xdotool key alt+F4; }
 type_text() { sleep 0.3; xdotool type --delay 50 "$1"; }
 
 ini_value() {  # file section key

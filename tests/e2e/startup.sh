@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start-up paths of the real console: the single-console check, set-up of an
-# empty program directory with the first login, and a refused password.
+# empty program directory with the first login up to the main window, and a
+# refused password.
 source "$(dirname "$0")/lib.sh"
 
 # A console already marks itself running: the second one says so and leaves.
@@ -20,6 +21,9 @@ start_console "$dir" /s
 check "set-up: the login shows" yes "$(wait_window Quorel >/dev/null && echo yes)"
 type_text SECRET
 keys Return
+main=$(wait_window Administrateur)
+check "set-up: the main window shows" yes "$([ -n "$main" ] && echo yes)"
+[ -n "$main" ] && close_window "$main"
 wait_console_exit; check "set-up: exit code" 0 $?
 check "set-up: ActUser.dat" 3000 "$(file_size "$dir/ActUser.dat")"
 check "set-up: ActUser.dat is zero" 3000 "$(tr -d '\0' < "$dir/ActUser.dat" | wc -c | awk '{print 3000 - $1}')"
