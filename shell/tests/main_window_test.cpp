@@ -614,6 +614,25 @@ TEST_F(MainWindowTest, OtherOwnerDrawnButtonsAreLeftToThemselves)
 
 namespace {
 
+// A Journal.dat of one record per date, the date at offset 406 of each
+// 564-byte record.
+std::vector<uint8_t> JournalFile(std::initializer_list<const char*> dates)
+{
+    std::vector<uint8_t> file(4, 0);
+    file[0] = static_cast<uint8_t>(dates.size());
+    for (const char* date : dates) {
+        std::vector<uint8_t> record(564, 0);
+        std::memcpy(&record[406], date, std::strlen(date));
+        std::memcpy(&record[306], "Dupont", 6);
+        file.insert(file.end(), record.begin(), record.end());
+    }
+    return file;
+}
+
+}  // namespace
+
+namespace {
+
 void (*DuringLoop)(HWND window);
 
 // Acts once the loop runs, then closes the window as its close box would.
@@ -639,17 +658,18 @@ int RunWhileActing(HWND window, void (*action)(HWND))
 TEST_F(MainWindowTest, RunShowsTheJournalAndTheToolbarUntilTheWindowCloses)
 {
     SetIni("Administrateur", "Etat", "1");
+    WriteBytes(Path("\\Journal.dat"), JournalFile({"01/02/2001 10:00:00", "02/02/2001 11:00:00"}));
     HWND window = Create();
     ASSERT_NE(window, nullptr);
 
     int code = RunWhileActing(window, [](HWND window) {
         EXPECT_TRUE(IsWindowVisible(JournalPane));
+        EXPECT_EQ(SendMessageA(JournalPane, LB_GETCOUNT, 0, 0), 2) << "one row per call of the only user";
         RECT pane = ChildRect(JournalPane);
         EXPECT_EQ(pane.left, 5);
         EXPECT_EQ(pane.top, 60);
         for (int command : {40011, 40010, 40013, 1011, 3})
             EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, command))) << command;
-        EXPECT_TRUE(Exists(ProgramPath("\\Journal.dat"))) << "the journal was loaded";
     });
 
     EXPECT_EQ(code, 0);
@@ -686,24 +706,6 @@ TEST_F(MainWindowTest, QuitFromTheToolbarEndsTheRunAndTheWindow)
     EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "no quit left behind";
 }
 
-namespace {
-
-// A Journal.dat of one record per date, the date at offset 406 of each
-// 564-byte record.
-std::vector<uint8_t> JournalFile(std::initializer_list<const char*> dates)
-{
-    std::vector<uint8_t> file(4, 0);
-    file[0] = static_cast<uint8_t>(dates.size());
-    for (const char* date : dates) {
-        std::vector<uint8_t> record(564, 0);
-        std::memcpy(&record[406], date, std::strlen(date));
-        std::memcpy(&record[306], "Dupont", 6);
-        file.insert(file.end(), record.begin(), record.end());
-    }
-    return file;
-}
-
-}  // namespace
 
 TEST_F(MainWindowTest, RunPurgesTheJournalOnlyWhenAskedWithADayCountThatIsNotNegative)
 {

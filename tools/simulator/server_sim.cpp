@@ -29,7 +29,7 @@
 #include "shell/le_bytes.h"
 #include "states/activity_image.h"
 #include "tools/calls.h"
-#include "users/user_record.h"
+#include "tools/simulator/user_names.h"
 
 namespace {
 
@@ -41,10 +41,10 @@ struct Options {
 };
 
 struct Line {
-    int gateway;  // position
-    int index;
+    int gateway = 0;  // position
+    int index = 0;
     std::string modem;
-    int network;
+    int network = 0;
     int state = kLineStateIdle;
     DWORD nextStep = 0;  // tick of the next state change
     int user = -1;
@@ -204,8 +204,12 @@ void AddGateway(const std::string& name, const std::vector<std::pair<std::string
         if (gateway.lines.size() == static_cast<size_t>(kLinesPerGateway))
             break;
         gateway.lines.push_back(static_cast<int>(Lines.size()));
-        Lines.push_back(Line{static_cast<int>(Gateways.size()), static_cast<int>(gateway.lines.size()) - 1, modem,
-                             network});
+        Line line;
+        line.gateway = static_cast<int>(Gateways.size());
+        line.index = static_cast<int>(gateway.lines.size()) - 1;
+        line.modem = modem;
+        line.network = network;
+        Lines.push_back(line);
     }
     Gateways.push_back(gateway);
 }
@@ -243,12 +247,7 @@ void LoadGateways()
 
 void LoadUsers()
 {
-    UserFileHeader header;
-    UserTable table;
-    std::vector<uint8_t> file = ReadAll(PathOf("reseau.dat"));
-    if (DecodeUserFile(file, header, table) == UserFileVerdict::Usable)
-        for (int i = 0; i < table.header.userCount; ++i)
-            Users.emplace_back(table.records[i].name);
+    Users = ReadUserNames(ReadAll(PathOf("reseau.dat")));
     if (Users.empty()) {
         std::fprintf(stderr, "server_sim: no user in reseau.dat; calling as Poste1\n");
         Users.emplace_back("Poste1");
