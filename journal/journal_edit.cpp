@@ -43,24 +43,24 @@ struct DateText {
     }
 };
 
-void PurgeRecords(std::vector<JournalRecord>& records, std::string_view limit)
+size_t PurgeRecords(std::vector<JournalRecord>& records, std::string_view limit)
 {
     DateText last(limit);
-    std::erase_if(records, [&](const JournalRecord& record) {
+    return std::erase_if(records, [&](const JournalRecord& record) {
         return DateNotAfter(DateText(record.dateTime()).text, last.text) != 0;
     });
 }
 
-void RemoveGatewayRecords(std::vector<JournalRecord>& records, std::string_view name)
+size_t RemoveGatewayRecords(std::vector<JournalRecord>& records, std::string_view name)
 {
     std::string_view stored = FieldName(name);
-    std::erase_if(records, [stored](const JournalRecord& record) { return record.gateway() == stored; });
+    return std::erase_if(records, [stored](const JournalRecord& record) { return record.gateway() == stored; });
 }
 
-void RemoveUserRecords(std::vector<JournalRecord>& records, std::string_view name)
+size_t RemoveUserRecords(std::vector<JournalRecord>& records, std::string_view name)
 {
     std::string_view stored = FieldName(name);
-    std::erase_if(records, [stored](const JournalRecord& record) { return record.user() == stored; });
+    return std::erase_if(records, [stored](const JournalRecord& record) { return record.user() == stored; });
 }
 
 size_t RenameGatewayRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName)

@@ -50,11 +50,12 @@ std::string JournalPath()
 
 // The file as a rewrite reads and writes it: the count as it stands in the
 // file (up to 4 bytes), the whole records it announces and holds, and the
-// bytes after them.
+// bytes after them when they are kept.
 struct JournalContent {
     std::vector<uint8_t> head;
     std::vector<JournalRecord> records;
     std::vector<uint8_t> tail;
+    uint64_t fileSize = 0;  // of the file as read
     uint64_t Size() const { return head.size() + records.size() * kJournalRecordSize + tail.size(); }
 };
 
@@ -150,6 +151,7 @@ void ReadRecords(HANDLE file, size_t wanted, std::vector<JournalRecord>& records
 bool ReadContent(HANDLE file, bool keepTail, FileHandle& copy, JournalContent& content)
 {
     uint64_t size = FileSize(file);
+    content.fileSize = size;
     if (!SeekTo(file, 0))
         return false;
     content.head.resize(static_cast<size_t>(std::min<uint64_t>(size, kJournalHeaderSize)));
@@ -360,10 +362,9 @@ bool RewriteJournal(DWORD disposition, Backup backup, bool keepTail, Edit edit)
         ReadJournal();
         return false;
     }
-    uint64_t oldSize = content.Size();
     std::vector<uint8_t> oldHead = content.head;
     bool recordsChanged = edit(content);
-    bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == oldSize;
+    bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == content.fileSize;
     bool put = unchanged ||
                (backedUp ? PutContentOverBackup(file, content.head, {content.records}, content.tail)
                          : PutContent(file, content.head, {content.records}, content.tail));
@@ -372,20 +373,20 @@ bool RewriteJournal(DWORD disposition, Backup backup, bool keepTail, Edit edit)
         ReadJournal();
         return false;
     }
-    InstallRecords(std::move(content.records), content.Size());
+    InstallRecords(std::move(content.records), unchanged ? content.fileSize : content.Size());
     return true;
 }
 
 // Purge, removal and renaming write a count that matches the records and
 // drop what follows them (a record cut short, records no count announces).
+// The edit gives the number of records it removed or renamed.
 template <typename Edit>
 void RewriteRecords(Backup backup, Edit edit)
 {
     RewriteJournal(OPEN_ALWAYS, backup, false, [&](JournalContent& content) {
-        size_t before = content.records.size();
-        bool changed = edit(content.records);
+        bool changed = edit(content.records) > 0;
         content.head = CountBytes(content.records.size());
-        return changed || content.records.size() != before;
+        return changed;
     });
 }
 
@@ -459,11 +460,8 @@ void CreateEmptyJournal()
 void PurgeJournal(const char* limit)
 {
     Guarded([limit] {
-        RewriteRecords(Backup::journalOld, [limit](std::vector<JournalRecord>& records) {
-            size_t before = records.size();
-            PurgeRecords(records, limit);
-            return records.size() != before;
-        });
+        RewriteRecords(Backup::journalOld,
+                       [limit](std::vector<JournalRecord>& records) { return PurgeRecords(records, limit); });
     });
     RefreshJournalView();
 }
@@ -471,22 +469,16 @@ void PurgeJournal(const char* limit)
 void RemoveGatewayEntries(const char* name)
 {
     Guarded([name] {
-        RewriteRecords(Backup::none, [name](std::vector<JournalRecord>& records) {
-            size_t before = records.size();
-            RemoveGatewayRecords(records, name);
-            return records.size() != before;
-        });
+        RewriteRecords(Backup::none,
+                       [name](std::vector<JournalRecord>& records) { return RemoveGatewayRecords(records, name); });
     });
 }
 
 void RemoveUserEntries(const char* name)
 {
     Guarded([name] {
-        RewriteRecords(Backup::none, [name](std::vector<JournalRecord>& records) {
-            size_t before = records.size();
-            RemoveUserRecords(records, name);
-            return records.size() != before;
-        });
+        RewriteRecords(Backup::none,
+                       [name](std::vector<JournalRecord>& records) { return RemoveUserRecords(records, name); });
     });
     RefreshJournalView();
 }
@@ -495,7 +487,7 @@ void RenameGatewayEntries(const char* oldName, const char* newName)
 {
     Guarded([=] {
         RewriteRecords(Backup::none, [=](std::vector<JournalRecord>& records) {
-            return RenameGatewayRecords(records, oldName, newName) > 0;
+            return RenameGatewayRecords(records, oldName, newName);
         });
     });
 }
@@ -504,7 +496,7 @@ void RenameUserEntries(const char* oldName, const char* newName)
 {
     Guarded([=] {
         RewriteRecords(Backup::none, [=](std::vector<JournalRecord>& records) {
-            return RenameUserRecords(records, oldName, newName) > 0;
+            return RenameUserRecords(records, oldName, newName);
         });
     });
 }
