@@ -53,19 +53,19 @@ size_t PurgeRecords(std::vector<JournalRecord>& records, std::string_view limit)
 
 size_t RemoveGatewayRecords(std::vector<JournalRecord>& records, std::string_view name)
 {
-    std::string_view stored = FieldName(name);
+    std::string_view stored = CutNameToField(name);
     return std::erase_if(records, [stored](const JournalRecord& record) { return record.gateway() == stored; });
 }
 
 size_t RemoveUserRecords(std::vector<JournalRecord>& records, std::string_view name)
 {
-    std::string_view stored = FieldName(name);
+    std::string_view stored = CutNameToField(name);
     return std::erase_if(records, [stored](const JournalRecord& record) { return record.user() == stored; });
 }
 
 size_t RenameGatewayRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName)
 {
-    std::string_view stored = FieldName(oldName);
+    std::string_view stored = CutNameToField(oldName);
     size_t renamed = 0;
     for (JournalRecord& record : records) {
         if (record.gateway() == stored) {
@@ -78,7 +78,7 @@ size_t RenameGatewayRecords(std::span<JournalRecord> records, std::string_view o
 
 size_t RenameUserRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName)
 {
-    std::string_view stored = FieldName(oldName);
+    std::string_view stored = CutNameToField(oldName);
     size_t renamed = 0;
     for (JournalRecord& record : records) {
         if (record.user() == stored) {

@@ -59,7 +59,7 @@ struct JournalContent {
     uint64_t Size() const { return head.size() + records.size() * kJournalRecordSize + tail.size(); }
 };
 
-std::vector<uint8_t> CountBytes(size_t count)
+std::vector<uint8_t> EncodeCount(size_t count)
 {
     std::vector<uint8_t> head(kJournalHeaderSize);
     WriteU32(head, 0, static_cast<uint32_t>(count));
@@ -254,7 +254,7 @@ void CreateMissingJournal()
 {
     FileHandle file(CreateFileA(JournalPath().c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.ok() && WriteBytes(file.h, CountBytes(0).data(), kJournalHeaderSize)) {
+    if (file.ok() && WriteBytes(file.h, EncodeCount(0).data(), kJournalHeaderSize)) {
         Journal.loadedCount = 0;
         Journal.loadedSize = kJournalHeaderSize;
     }
@@ -385,7 +385,7 @@ void RewriteRecords(Backup backup, Edit edit)
 {
     RewriteJournal(OPEN_ALWAYS, backup, false, [&](JournalContent& content) {
         bool changed = edit(content.records) > 0;
-        content.head = CountBytes(content.records.size());
+        content.head = EncodeCount(content.records.size());
         return changed;
     });
 }
@@ -393,7 +393,7 @@ void RewriteRecords(Backup backup, Edit edit)
 // A failed allocation (a huge file in a 32-bit process) leaves the file as it
 // was and the table empty, rather than ending the console.
 template <typename Operation>
-void Guarded(Operation operation)
+void RunGuarded(Operation operation)
 {
     try {
         operation();
@@ -406,7 +406,7 @@ void Guarded(Operation operation)
 
 void LoadJournal()
 {
-    Guarded([] {
+    RunGuarded([] {
         if (!Journal.YearFixPending) {
             ReadJournal();
             return;
@@ -424,7 +424,7 @@ void LoadJournal()
 
 void SaveJournal()
 {
-    Guarded([] {
+    RunGuarded([] {
         bool existed = false;
         FileHandle file(OpenJournalAlone(OPEN_ALWAYS, &existed));
         if (!file.ok())
@@ -438,7 +438,7 @@ void SaveJournal()
         size_t from = static_cast<size_t>(Journal.loadedCount);
         if (held > from && SeekTo(file.h, JournalRecordOffset(from)))
             ReadRecords(file.h, held - from, appended, noCopy);
-        std::vector<uint8_t> count = CountBytes(Journal.records.size() + appended.size());
+        std::vector<uint8_t> count = EncodeCount(Journal.records.size() + appended.size());
         if (!PutContent(file, count, {Journal.records, appended}, {}))
             return;
         std::vector<JournalRecord> records = std::move(Journal.records);
@@ -451,7 +451,7 @@ void CreateEmptyJournal()
 {
     bool existed = false;
     FileHandle file(OpenJournalAlone(OPEN_ALWAYS, &existed));
-    if (file.ok() && WriteContent(file.h, CountBytes(0), {}, {})) {
+    if (file.ok() && WriteContent(file.h, EncodeCount(0), {}, {})) {
         Journal.loadedCount = 0;
         Journal.loadedSize = kJournalHeaderSize;
     }
@@ -459,7 +459,7 @@ void CreateEmptyJournal()
 
 void PurgeJournal(const char* limit)
 {
-    Guarded([limit] {
+    RunGuarded([limit] {
         RewriteRecords(Backup::journalOld,
                        [limit](std::vector<JournalRecord>& records) { return PurgeRecords(records, limit); });
     });
@@ -468,7 +468,7 @@ void PurgeJournal(const char* limit)
 
 void RemoveGatewayEntries(const char* name)
 {
-    Guarded([name] {
+    RunGuarded([name] {
         RewriteRecords(Backup::none,
                        [name](std::vector<JournalRecord>& records) { return RemoveGatewayRecords(records, name); });
     });
@@ -476,7 +476,7 @@ void RemoveGatewayEntries(const char* name)
 
 void RemoveUserEntries(const char* name)
 {
-    Guarded([name] {
+    RunGuarded([name] {
         RewriteRecords(Backup::none,
                        [name](std::vector<JournalRecord>& records) { return RemoveUserRecords(records, name); });
     });
@@ -485,7 +485,7 @@ void RemoveUserEntries(const char* name)
 
 void RenameGatewayEntries(const char* oldName, const char* newName)
 {
-    Guarded([=] {
+    RunGuarded([=] {
         RewriteRecords(Backup::none, [=](std::vector<JournalRecord>& records) {
             return RenameGatewayRecords(records, oldName, newName);
         });
@@ -494,7 +494,7 @@ void RenameGatewayEntries(const char* oldName, const char* newName)
 
 void RenameUserEntries(const char* oldName, const char* newName)
 {
-    Guarded([=] {
+    RunGuarded([=] {
         RewriteRecords(Backup::none, [=](std::vector<JournalRecord>& records) {
             return RenameUserRecords(records, oldName, newName);
         });
