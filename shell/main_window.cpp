@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -257,7 +258,8 @@ void LayoutMainWindow(HWND window)
     RECT client;
     GetClientRect(window, &client);
     if (JournalPane) {
-        MoveWindow(JournalPane, kPaneLeft, kPaneTop, client.right - 2 * kPaneLeft, client.bottom - kPaneTop - 5, TRUE);
+        MoveWindow(JournalPane, kPaneLeft, kPaneTop, std::max(0L, client.right - 2 * kPaneLeft),
+                   std::max(0L, client.bottom - kPaneTop - 5), TRUE);
         if (ColumnHeadersCreated)
             PlaceColumnHeaders(kPaneLeft, kPaneTop, client.right - 2 * kPaneLeft);
         InvalidateRect(JournalPane, nullptr, TRUE);
@@ -421,11 +423,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // Creation and the message loop ---------------------------------------------------
 
+// The view only tells the pane how many rows it has (no item data), and the
+// pane takes exactly the height the layout gives it.
 static HWND CreateJournalPane(HWND window, HINSTANCE instance)
 {
-    HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, "arrayed", "",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT, 0, 0,
-                                0, 0, window, reinterpret_cast<HMENU>(IDC_JOURNAL_PANE), instance, nullptr);
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOINTEGRALHEIGHT;
+    HWND pane = CreateWindowExA(WS_EX_CLIENTEDGE, "arrayed", "", style, 0, 0, 0, 0, window,
+                                reinterpret_cast<HMENU>(IDC_JOURNAL_PANE), instance, nullptr);
     if (!pane)
         return nullptr;
     SendMessageA(pane, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont), FALSE);
