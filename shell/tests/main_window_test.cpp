@@ -358,13 +358,13 @@ TEST_F(MainWindowTest, ColumnCommandsSortTheJournal)
 {
     HWND window = Create();
     ASSERT_NE(window, nullptr);
-    for (int command : {5, 8, 11, 9}) {
+    for (int command : {5, 8, 9, 11}) {
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
         EXPECT_EQ(JournalSettings.sortColumn, command);
     }
     for (int command : {4, 12}) {
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-        EXPECT_EQ(JournalSettings.sortColumn, 9) << command << " is no column";
+        EXPECT_EQ(JournalSettings.sortColumn, 11) << command << " is no column";
     }
 }
 
