@@ -687,16 +687,21 @@ TEST_F(MainWindowTest, RunWithTheJournalHiddenKeepsThePaneHidden)
     RunWhileActing(window, [](HWND) { EXPECT_FALSE(IsWindowVisible(JournalPane)); });
 }
 
+namespace {
+
+void CALLBACK ClickQuit(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    SendMessageA(GetDlgItem(MainWindow, 1011), BM_CLICK, 0, 0);
+}
+
+}  // namespace
+
 TEST_F(MainWindowTest, QuitFromTheToolbarEndsTheRunAndTheWindow)
 {
     HWND window = Create();
     ASSERT_NE(window, nullptr);
-    DuringLoop = nullptr;
-    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
-        KillTimer(nullptr, timer);
-        HWND quit = GetDlgItem(MainWindow, 1011);
-        SendMessageA(quit, BM_CLICK, 0, 0);
-    });
+    SetTimer(nullptr, 0, 50, ClickQuit);
 
     EXPECT_EQ(RunMainWindow(window), 0);
 
