@@ -113,21 +113,21 @@ struct LineSettings {
 using LineRecordTable = std::array<LineRecord, MaxLines>;
 using LineSettingsTable = std::array<LineSettings, MaxLines>;
 
-// A gateway's lines as its two files describe them; the line count is
-// `tableHeader.count`.
-struct LineTables {
-    LineTableHeader tableHeader;
-    LineRecordTable records{};
-    DialSettingsHeader settingsHeader;
-    LineSettingsTable settings{};
-};
-
 // The headers this console writes into new files: the standard file header,
 // a table header of 640-byte records and no line, a settings header that is
 // all zero but for its magic number.
 LineFileHeader StandardLineFileHeader();
 LineTableHeader EmptyLineTableHeader();
 DialSettingsHeader EmptyDialSettingsHeader();
+
+// A gateway's lines as its two files describe them; the line count is
+// `tableHeader.count`. Without lines, the headers are those of new files.
+struct LineTables {
+    LineTableHeader tableHeader = EmptyLineTableHeader();
+    LineRecordTable records{};
+    DialSettingsHeader settingsHeader = EmptyDialSettingsHeader();
+    LineSettingsTable settings{};
+};
 
 // Decoders of single records from their bytes.
 LineFileHeader DecodeLineFileHeader(std::span<const uint8_t, kLineFileHeaderSize> bytes);
