@@ -1,0 +1,126 @@
+#include "states/activity_files.h"
+
+#include <span>
+#include <string>
+
+#include "shell/file_io.h"
+#include "shell/program_dir.h"
+
+UserActivityImage UserActivity{};
+GatewayActivityImage GatewayActivity{};
+std::array<int32_t, kUserActivityRecordCount> UserActiveFlags{};
+std::array<int32_t, kGatewayActivityRecordCount> GatewayActiveFlags{};
+
+static std::string UserActivityPath()
+{
+    return ProgramPath("\\ActUser.dat");
+}
+
+static std::string GatewayActivityPath()
+{
+    return ProgramPath("\\ActPass.dat");
+}
+
+// Reads from the start of the file over the image; what the file does not
+// hold keeps its old bytes, and a file that cannot be opened changes nothing.
+static void ReadIntoImage(const std::string& path, std::span<uint8_t> image)
+{
+    ReadFileAt(path, 0, image);
+}
+
+void ReadActivityFiles()
+{
+    ReadIntoImage(UserActivityPath(), UserActivity);
+    ReadIntoImage(GatewayActivityPath(), GatewayActivity);
+    CopyGatewayActiveFlags(GatewayActivity, GatewayActiveFlags);
+    CopyUserActiveFlags(UserActivity, UserActiveFlags);
+}
+
+void LoadUserActivity()
+{
+    ReadIntoImage(UserActivityPath(), UserActivity);
+    CopyUserActiveFlags(UserActivity, UserActiveFlags);
+}
+
+void WriteUserActivityRecord(int i)
+{
+    auto at = UserRecordOffset(i);
+    if (at)
+        WriteFileAt(UserActivityPath(), *at, UserRecordBytes(UserActivity, i));
+}
+
+void ClearPasswordChanged(int i)
+{
+    auto at = UserRecordOffset(i);
+    if (!at)
+        return;
+    SetUserField(UserActivity, i, kPasswordChangedOffset, 0);
+    const uint8_t zero[1] = {0};
+    WriteFileAt(UserActivityPath(), *at + kPasswordChangedOffset, zero);
+}
+
+void WriteGatewayActivity(int j)
+{
+    if (j == -1) {
+        // In place, not by replacing the file: the server keeps it open.
+        WriteFileAt(GatewayActivityPath(), 0, GatewayActivity);
+        return;
+    }
+    auto at = GatewayRecordOffset(j);
+    if (at)
+        WriteFileAt(GatewayActivityPath(), *at, GatewayRecordBytes(GatewayActivity, j));
+}
+
+bool ReleaseHeldLines()
+{
+    if (!ReleaseAllHeldLines(GatewayActivity))
+        return false;
+    WriteGatewayActivity(-1);
+    return true;
+}
+
+bool UserActive(int i)
+{
+    return GetUserField(UserActivity, i, kUserActiveOffset) != 0;
+}
+
+void SetUserActive(int i, bool active)
+{
+    SetUserField(UserActivity, i, kUserActiveOffset, active ? 1 : 0);
+}
+
+bool PasswordChanged(int i)
+{
+    return GetUserField(UserActivity, i, kPasswordChangedOffset) != 0;
+}
+
+bool GatewayActive(int j)
+{
+    return GetGatewayField(GatewayActivity, j, kGatewayActiveOffset) != 0;
+}
+
+void SetGatewayActive(int j, bool active)
+{
+    SetGatewayField(GatewayActivity, j, kGatewayActiveOffset, active ? 1 : 0);
+}
+
+bool ConfigChanged(int j)
+{
+    return GetGatewayField(GatewayActivity, j, kConfigChangedOffset) != 0;
+}
+
+void SetConfigChanged(int j, bool changed)
+{
+    SetGatewayField(GatewayActivity, j, kConfigChangedOffset, changed ? 1 : 0);
+}
+
+int LineState(int gateway, int line)
+{
+    return GetLineState(GatewayActivity, gateway, line);
+}
+
+void SetLineState(int gateway, int line, int state)
+{
+    if (state >= 0 && state <= 255)
+        SetLineState(GatewayActivity, gateway, line, static_cast<uint8_t>(state));
+}
