@@ -8,18 +8,21 @@
 #include "shell/program_dir.h"
 #include "shell/window_utils.h"
 #include "users/login_check.h"
+#include "users/user_record.h"
 #include "users/windows_user.h"
 
-// What the two fields hold at most: the sizes of the buffers the check reads.
+// Buffers of the check; the fields take no more than a stored name or
+// password can hold, so that nothing typed is silently cut.
 constexpr int kLoginSize = 128;
 constexpr int kPasswordSize = 256;
 
 static void OpenLoginDialog(HWND dialog)
 {
     CentreWindow(dialog);
-    SendDlgItemMessageA(dialog, IDC_LOGIN_NAME, EM_LIMITTEXT, kLoginSize - 1, 0);
-    SendDlgItemMessageA(dialog, IDC_LOGIN_PASSWORD, EM_LIMITTEXT, kPasswordSize - 1, 0);
-    std::string user = GetWindowsUserName();
+    SendDlgItemMessageA(dialog, IDC_LOGIN_NAME, EM_LIMITTEXT, kMaxNameLength, 0);
+    SendDlgItemMessageA(dialog, IDC_LOGIN_PASSWORD, EM_LIMITTEXT, kMaxNameLength, 0);
+    // Set-up stores a longer Windows user name cut to what a name holds.
+    std::string user = GetWindowsUserName().substr(0, kMaxNameLength);
     SetDlgItemTextA(dialog, IDC_LOGIN_NAME, user.c_str());
     SetFocus(GetDlgItem(dialog, user.empty() ? IDC_LOGIN_NAME : IDC_LOGIN_PASSWORD));
 }

@@ -80,7 +80,7 @@ static void SetUpUserDatabase()
 static bool WindowsUserIsKnown()
 {
     LoadUserDatabase(nullptr, GetProgramDir());
-    std::string windowsUser = GetWindowsUserName();
+    std::string windowsUser = GetWindowsUserName().substr(0, kMaxNameLength);  // as set-up stores it
     CharUpperA(windowsUser.data());
     for (int i = 0; i < UserCount(); ++i) {
         char name[sizeof UserAt(i).name];

@@ -21,7 +21,7 @@ protected:
     }
     void TearDown() override
     {
-        SetWindowsUserNameForTests("");
+        SetWindowsUserNameForTests(nullptr);
         ProgramDirTest::TearDown();
     }
     int Run(const char* commandLine)
@@ -189,6 +189,34 @@ TEST_F(StartupTest, UsersOnlyAsksForTheLoginWhenTheWindowsUserIsUnknown)
     EXPECT_EQ(Run("/U"), 0);
     EXPECT_EQ(driver.StepsDone(), 1);
     EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
+}
+
+TEST_F(StartupTest, AWindowsUserNameLongerThanANameLogsInUnderItsFirstTwentyCharacters)
+{
+    SetWindowsUserNameForTests("Abcdefghijklmnopqrstuvwxyz");
+    ModalRecorder modal;
+    DialogDriver driver;
+    driver.Then("Quorel", [](HWND dialog) {
+        char login[64];
+        GetDlgItemTextA(dialog, IDC_LOGIN_NAME, login, sizeof login);
+        EXPECT_STREQ(login, "Abcdefghijklmnopqrst");
+        SetItemText(dialog, IDC_LOGIN_PASSWORD, "SECRET");
+        PressButton(dialog, IDOK);
+    });
+
+    EXPECT_EQ(Run("/s"), 0);
+
+    EXPECT_TRUE(modal.Calls().empty());
+    EXPECT_EQ(driver.Unexpected(), 0) << "the first login of the set-up administrator passes";
+}
+
+TEST_F(StartupTest, UsersOnlyKnowsAWindowsUserNameLongerThanAName)
+{
+    SetWindowsUserNameForTests("Abcdefghijklmnopqrstuvwxyz");
+    CreateUserDatabase(nullptr, Dir());
+    DialogDriver driver;
+    EXPECT_EQ(Run("/u"), 0);
+    EXPECT_EQ(driver.StepsDone() + driver.Unexpected(), 0) << "no login may be shown";
 }
 
 class LoginDialogTest : public StartupTest {

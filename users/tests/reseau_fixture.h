@@ -1,0 +1,92 @@
+// reseau.dat images written byte by byte at the offsets other programs read,
+// for tests that must not borrow the code's own layout constants.
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "users/user_record.h"
+
+namespace reseau_fixture {
+
+inline void PutBytes(std::vector<uint8_t>& b, size_t at, const std::string& text)
+{
+    std::memcpy(b.data() + at, text.data(), text.size());
+}
+
+inline void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v)
+{
+    b[at] = v & 0xFF;
+    b[at + 1] = v >> 8;
+}
+
+inline void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = (v >> (8 * i)) & 0xFF;
+}
+
+inline uint32_t Get32(const std::vector<uint8_t>& b, size_t at)
+{
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
+}
+
+// The zero-terminated text at `at`.
+inline std::string TextAt(const std::vector<uint8_t>& b, size_t at)
+{
+    return std::string(reinterpret_cast<const char*>(b.data() + at));
+}
+
+inline std::string Scrambled(std::string text)
+{
+    ScrambleText(text.data());
+    return std::string(text.c_str());
+}
+
+// 128-byte header, 96-byte table header at `tableAt`, then the records as given.
+struct Image {
+    std::string signature = "Serveur3";
+    uint32_t magic = 0x0106A9D6;
+    uint32_t formatCode = 0x2012;
+    uint32_t tableAt = 128;
+    uint16_t userCount = 0;
+    std::vector<std::vector<uint8_t>> records;
+};
+
+inline std::vector<uint8_t> BuildImage(const Image& image)
+{
+    size_t total = image.tableAt + 96;
+    for (const auto& r : image.records)
+        total += r.size();
+    std::vector<uint8_t> b(std::max<size_t>(total, 128), 0);
+    PutBytes(b, 0, image.signature);
+    Put32(b, 80, image.magic);
+    Put32(b, 84, image.formatCode);
+    Put32(b, 88, image.tableAt);
+    Put32(b, 92, 224);
+    Put16(b, image.tableAt, 128);
+    Put16(b, image.tableAt + 2, image.userCount);
+    PutBytes(b, image.tableAt + 4, "COMM\\");
+    PutBytes(b, image.tableAt + 83, "FILREC.JDB");
+    size_t at = image.tableAt + 96;
+    for (const auto& r : image.records) {
+        std::memcpy(b.data() + at, r.data(), r.size());
+        at += r.size();
+    }
+    return b;
+}
+
+// A 136-byte record whose password is its name.
+inline std::vector<uint8_t> CurrentRecord(const std::string& name, uint8_t category, uint16_t station = 0)
+{
+    std::vector<uint8_t> r(136, 0);
+    PutBytes(r, 0, Scrambled(name));
+    PutBytes(r, 21, name);
+    r[52] = category;
+    Put16(r, 55, station);
+    return r;
+}
+
+}  // namespace reseau_fixture
