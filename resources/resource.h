@@ -15,8 +15,8 @@
 #define IDB_GATEWAY_ADD      121
 #define IDB_GATEWAY_MODIFY   122
 #define IDB_GATEWAY_DELETE   123
-#define IDB_GATEWAY_4        124
-#define IDB_GATEWAY_5        125
+#define IDB_GATEWAY_QUIT     124
+#define IDB_GATEWAY_HELP     125
 
 // Shell: login dialog.
 #define IDD_LOGIN            200
