@@ -202,6 +202,7 @@ TEST_F(GatewayRegistryTest, NamesThatAreNoFileNameNeverReachAFile)
     const char* names[] = {"..\\quorel-victim", "../quorel-victim", "", "..", "sous\\..\\..\\quorel-victim",
                            "quorel-victim\x01"};
     std::string outside = Dir() + "\\..\\quorel-victim";
+    RemoveTree(outside);
     CreateDirectoryA(outside.c_str(), nullptr);
     WriteBytes(outside + ".pcp", {7, 7});
     WriteBytes(Path("\\.pcp"), {8});
@@ -219,7 +220,7 @@ TEST_F(GatewayRegistryTest, NamesThatAreNoFileNameNeverReachAFile)
     EXPECT_TRUE(Exists(Path("\\.pcp")));
     EXPECT_EQ(IniText(Path("\\pass.ini"), "Passerelle", "ForceActif"), "");
     DeleteFileA((outside + ".pcp").c_str());
-    RemoveDirectoryA(outside.c_str());
+    RemoveTree(outside);
 }
 
 TEST_F(GatewayRegistryTest, ForceActifGoesIntoTheDirectoryNamedAfterTheGateway)
