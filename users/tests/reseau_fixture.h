@@ -39,6 +39,29 @@ inline std::string TextAt(const std::vector<uint8_t>& b, size_t at)
     return std::string(reinterpret_cast<const char*>(b.data() + at));
 }
 
+// The 224 header bytes of a reseau.dat as set-up creates it, written out
+// from the layout, with `userCount` users.
+inline void WriteDefaultHeaders(std::vector<uint8_t>& expected, uint16_t userCount)
+{
+    PutBytes(expected, 0, "Serveur3");
+    PutBytes(expected, 32, "Pa");
+    PutBytes(expected, 34, "Parametrages postes");
+    Put32(expected, 80, 0x0106A9D6);
+    Put32(expected, 84, 0x2012);
+    Put32(expected, 88, 128);
+    Put32(expected, 92, 224);
+    Put16(expected, 128, 128);
+    Put16(expected, 130, userCount);
+    PutBytes(expected, 132, "COMM\\");
+    PutBytes(expected, 142, "EMIS\\");
+    PutBytes(expected, 152, "ADMIN\\");
+    PutBytes(expected, 162, "RECU\\");
+    PutBytes(expected, 172, "FILEMIS.CAH");
+    PutBytes(expected, 185, "FILREC.CAH");
+    PutBytes(expected, 198, "FILEMIS.JDB");
+    PutBytes(expected, 211, "FILREC.JDB");
+}
+
 inline std::string Scrambled(std::string text)
 {
     ScrambleText(text.data());

@@ -95,23 +95,7 @@ TEST_F(UserDatabaseTest, CreatedFileHoldsOneAdministratorNamedAfterTheWindowsUse
         EXPECT_TRUE(modal.Calls().empty());
 
         std::vector<uint8_t> expected(136224, 0);
-        PutBytes(expected, 0, "Serveur3");
-        PutBytes(expected, 32, "Pa");
-        PutBytes(expected, 34, "Parametrages postes");
-        Put32(expected, 80, 0x0106A9D6);
-        Put32(expected, 84, 0x2012);
-        Put32(expected, 88, 128);
-        Put32(expected, 92, 224);
-        Put16(expected, 128, 128);
-        Put16(expected, 130, 1);
-        PutBytes(expected, 132, "COMM\\");
-        PutBytes(expected, 142, "EMIS\\");
-        PutBytes(expected, 152, "ADMIN\\");
-        PutBytes(expected, 162, "RECU\\");
-        PutBytes(expected, 172, "FILEMIS.CAH");
-        PutBytes(expected, 185, "FILREC.CAH");
-        PutBytes(expected, 198, "FILEMIS.JDB");
-        PutBytes(expected, 211, "FILREC.JDB");
+        WriteDefaultHeaders(expected, 1);
         PutBytes(expected, 224, Scrambled(c.stored));
         PutBytes(expected, 224 + 21, c.stored);
         expected[224 + 52] = 5;

@@ -1,0 +1,3 @@
+#include "journal/journal_settings.h"
+
+JournalSettingsValues JournalSettings;
