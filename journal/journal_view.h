@@ -3,3 +3,7 @@
 #include <windows.h>
 
 LRESULT CALLBACK JournalPaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Sorts the journal again and refills the pane when the pane is shown, after
+// an operation changed the journal's records.
+void RefreshJournalView();

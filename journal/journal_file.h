@@ -1,0 +1,53 @@
+// The call journal: "Journal.dat" of the program directory, which the server
+// appends to at any moment, and its image in memory.
+//
+// Every rewrite keeps the server's appends out for as long as it takes: the
+// file is opened so that nobody else may write it (the server retries its
+// open meanwhile), read again as it stands, and rewritten through that handle
+// once the new content is safely complete beside it. A record the server
+// appended since the last load is therefore never lost, and the table in
+// memory is the file as it stands after each operation. No operation reports
+// an error; one that cannot reach the file changes nothing.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "journal/journal_record.h"
+
+// The records of the file, oldest first, exactly as they stand in it.
+// Other parts read them and address a record by its index (0 = oldest).
+struct JournalTable {
+    int32_t count = 0;  // records.size()
+    std::vector<JournalRecord> records;
+    // Two-digit years get their century at the first load of the process only.
+    bool YearFixPending = true;
+    // What the last load or rewrite found: the count of the file's records
+    // and its length. The records past loadedCount are the server's appends.
+    int32_t loadedCount = 0;
+    uint64_t loadedSize = 0;
+};
+
+extern JournalTable Journal;
+
+// Reads the file into Journal; creates an empty file when there is none.
+void LoadJournal();
+
+// Writes Journal's records, followed by the records the server appended since
+// they were loaded.
+void SaveJournal();
+
+// Makes the file hold no record: a zero count and nothing else.
+void CreateEmptyJournal();
+
+// Copies the file to "Journal.old" and removes the records dated no later
+// than `limit` ("dd/mm/yyyy hh:mm:ss"); refreshes the view.
+void PurgeJournal(const char* limit);
+
+// Removes the records of a gateway, or of a user (then refreshes the view).
+void RemoveGatewayEntries(const char* name);
+void RemoveUserEntries(const char* name);
+
+// Renames a gateway, or a user, in its records; a new name longer than 49
+// characters is cut to 49.
+void RenameGatewayEntries(const char* oldName, const char* newName);
+void RenameUserEntries(const char* oldName, const char* newName);
