@@ -118,9 +118,12 @@ bool Summarise(const std::map<std::string, double>& seconds)
     std::printf("\n%-12s %12s %12s %8s %16s %10s\n", "column", "500k (ms)", "1M (ms)", "1M/500k", "insertion 1M (s)",
                 "speed-up");
     for (int command = 5; command <= 11; ++command) {
+        // A run's name may carry its settings after the arguments.
         auto at = [&](const std::string& name) {
-            auto found = seconds.find(name);
-            return found == seconds.end() ? -1.0 : found->second;
+            auto found = seconds.lower_bound(name);
+            bool named = found != seconds.end() && found->first.compare(0, name.size(), name) == 0 &&
+                         (found->first.size() == name.size() || found->first[name.size()] == '/');
+            return named ? found->second : -1.0;
         };
         std::string c = std::to_string(command);
         double half = at("Sort/" + c + "/" + std::to_string(kHalf));

@@ -279,14 +279,17 @@ int main(int argc, char** argv)
     memory.cb = sizeof memory;
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
     double fileSize = 4.0 + double(Journal.count) * 564.0;
-    double privateBytes = double(memory.PrivateUsage);
-    std::printf("\nmemory: private %.0f MB, working set %.0f MB (peak %.0f MB), file %.0f MB: %.2f x the file\n",
-                privateBytes / 1e6, double(memory.WorkingSetSize) / 1e6, double(memory.PeakWorkingSetSize) / 1e6,
-                fileSize / 1e6, privateBytes / fileSize);
+    // Wine reports no private bytes: the larger of what it does report.
+    double held = double(std::max({memory.PrivateUsage, memory.PagefileUsage, memory.WorkingSetSize}));
+    std::printf("\nmemory: private %.0f MB, committed %.0f MB, working set %.0f MB (peak %.0f MB); file %.0f MB: "
+                "%.2f x the file\n",
+                double(memory.PrivateUsage) / 1e6, double(memory.PagefileUsage) / 1e6,
+                double(memory.WorkingSetSize) / 1e6, double(memory.PeakWorkingSetSize) / 1e6, fileSize / 1e6,
+                held / fileSize);
     std::printf("records %.0f MB (capacity), sort index %.1f MB, rows %.1f MB\n",
                 double(Journal.records.capacity()) * 564.0 / 1e6, double(Journal.count) * 4.0 / 1e6,
                 double(JournalRows().capacity()) * 4.0 / 1e6);
-    met = met && privateBytes <= 1.5 * fileSize;
+    met = met && held <= 1.5 * fileSize;
 
     DestroyWindow(MainWindow);
     if (ownDir)

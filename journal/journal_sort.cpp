@@ -1,8 +1,11 @@
 #include "journal/journal_sort.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
-#include <numeric>
+#include <cstring>
+#include <utility>
 
 #include "journal/journal_columns.h"
 #include "shell/sorted_index.h"
@@ -32,11 +35,122 @@ const uint8_t* KeyOf(std::span<const JournalRecord> records, int record, const T
     return records[static_cast<size_t>(record)].bytes.data() + key.offset;
 }
 
-// A record's place in a text sort: eight bytes of its key, from some depth
-// on, packed into one number whose unsigned order is the signed order of the
-// bytes. Each byte has its top bit flipped, so the terminator becomes 0x80;
-// the bytes after the terminator or past the field count as 0, which no byte
-// of the key can be.
+uint64_t LoadWord(const uint8_t* bytes)
+{
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+bool HasZeroByte(uint64_t word)
+{
+    return ((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull) != 0;
+}
+
+// CompareSignedKeys, eight bytes at a time while the keys agree and go on:
+// line names share long beginnings.
+int CompareKeys(const uint8_t* a, const uint8_t* b, size_t size)
+{
+    size_t at = 0;
+    while (at + 8 <= size) {
+        uint64_t x = LoadWord(a + at);
+        if (x != LoadWord(b + at) || HasZeroByte(x))
+            break;
+        at += 8;
+    }
+    return CompareSignedKeys(a + at, b + at, size - at);
+}
+
+// ---- Text columns with few distinct keys (lines, gateways, users, rates):
+// the distinct keys are found by hashing, sorted among themselves, and the
+// records dealt into one bucket per key, latest first.
+
+// Beyond this many distinct keys the records are sorted directly instead.
+constexpr size_t kMostDistinctKeys = 1 << 16;
+
+uint64_t HashKey(const uint8_t* key, size_t length)
+{
+    uint64_t h = length * 0x9E3779B97F4A7C15ull;
+    size_t at = 0;
+    for (; at + 8 <= length; at += 8) {
+        h = (h ^ LoadWord(key + at)) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    uint64_t rest = 0;
+    std::memcpy(&rest, key + at, length - at);
+    h = (h ^ rest) * 0xC4CEB9FE1A85EC53ull;
+    return h ^ (h >> 29);
+}
+
+struct KeySlot {
+    uint64_t hash;
+    int32_t record;  // the first record seen with the key; -1 for an empty slot
+    uint32_t id;
+};
+
+// Fills `order` (records first..last - 1) when the key has at most
+// kMostDistinctKeys distinct values among them; false otherwise.
+bool SortByDistinctKeys(std::span<const JournalRecord> records, const TextKey& key, int first, int last,
+                        std::vector<int>& order)
+{
+    size_t count = static_cast<size_t>(last - first);
+    size_t most = std::min(kMostDistinctKeys, std::max<size_t>(count / 4, 16));
+    std::vector<KeySlot> slots(std::bit_ceil(2 * most), KeySlot{0, -1, 0});
+    size_t mask = slots.size() - 1;
+    std::vector<int> firsts;  // by key id
+    std::vector<uint32_t> keyOfRecord(count);
+    for (int r = first; r < last; ++r) {
+        const uint8_t* text = KeyOf(records, r, key);
+        size_t length = strnlen(reinterpret_cast<const char*>(text), key.size);
+        uint64_t hash = HashKey(text, length);
+        size_t at = static_cast<size_t>(hash) & mask;
+        for (;; at = (at + 1) & mask) {
+            KeySlot& slot = slots[at];
+            if (slot.record < 0) {
+                if (firsts.size() == most)
+                    return false;
+                slot = {hash, r, static_cast<uint32_t>(firsts.size())};
+                firsts.push_back(r);
+                break;
+            }
+            if (slot.hash == hash) {
+                const uint8_t* seen = KeyOf(records, slot.record, key);
+                if (strnlen(reinterpret_cast<const char*>(seen), key.size) == length &&
+                    std::memcmp(seen, text, length) == 0)
+                    break;
+            }
+        }
+        keyOfRecord[static_cast<size_t>(r - first)] = slots[at].id;
+    }
+    std::vector<uint32_t> byKey(firsts.size());
+    for (uint32_t id = 0; id < byKey.size(); ++id)
+        byKey[id] = id;
+    std::sort(byKey.begin(), byKey.end(), [&](uint32_t a, uint32_t b) {
+        return CompareKeys(KeyOf(records, firsts[a], key), KeyOf(records, firsts[b], key), key.size) < 0;
+    });
+    // Where each key's bucket starts, then the records dealt from the latest.
+    std::vector<size_t> start(firsts.size() + 1);
+    for (uint32_t id : keyOfRecord)
+        ++start[id];
+    std::vector<size_t> bucket(firsts.size());
+    size_t next = 0;
+    for (uint32_t id : byKey) {
+        bucket[id] = next;
+        next += start[id];
+    }
+    order.resize(count);
+    for (int r = last; r-- > first;)
+        order[bucket[keyOfRecord[static_cast<size_t>(r - first)]]++] = r;
+    return true;
+}
+
+// ---- Text columns with many distinct keys (numbers): a sort of eight-byte
+// beginnings, each run of equal beginnings sorted again by the next eight.
+
+// Eight bytes of a key from some depth on, packed into one number whose
+// unsigned order is the signed order of the bytes: each byte with its top bit
+// flipped, so the terminator becomes 0x80; the bytes after the terminator or
+// past the field count as 0, which no byte of the key can be.
 struct KeyHead {
     uint64_t head;
     int32_t record;
@@ -46,7 +160,6 @@ struct KeyHead {
 void ReadHead(const uint8_t* key, size_t size, size_t depth, KeyHead& entry)
 {
     uint64_t head = 0;
-    bool ended = depth + 8 >= size;
     bool terminated = false;
     for (size_t at = depth; at < depth + 8; ++at) {
         head <<= 8;
@@ -56,13 +169,11 @@ void ReadHead(const uint8_t* key, size_t size, size_t depth, KeyHead& entry)
         terminated = key[at] == 0;
     }
     entry.head = head;
-    entry.ended = ended || terminated;
+    entry.ended = terminated || depth + 8 >= size;
 }
 
-// Sorts by the heads at `depth`, equal heads latest record first, then sorts
-// again each run of keys that are equal so far and go on, by their next
-// eight bytes. Keys are read once per depth they need, not once per
-// comparison: the records are far apart in memory.
+// Keys are read once per depth they need, not once per comparison: the
+// records lie far apart in memory.
 void SortByHeads(std::span<const JournalRecord> records, const TextKey& key, KeyHead* first, KeyHead* last,
                  size_t depth)
 {
@@ -82,6 +193,51 @@ void SortByHeads(std::span<const JournalRecord> records, const TextKey& key, Key
     }
 }
 
+void SortByKeyBytes(std::span<const JournalRecord> records, const TextKey& key, int first, int last,
+                    std::vector<int>& order)
+{
+    std::vector<KeyHead> heads(static_cast<size_t>(last - first));
+    for (int r = first; r < last; ++r) {
+        KeyHead& entry = heads[static_cast<size_t>(r - first)];
+        entry.record = r;
+        ReadHead(KeyOf(records, r, key), key.size, 0, entry);
+    }
+    SortByHeads(records, key, heads.data(), heads.data() + heads.size(), 0);
+    order.clear();
+    for (const KeyHead& entry : heads)
+        order.push_back(entry.record);
+}
+
+// ---- "Durée": largest value first, equal values oldest first. A stable
+// sort by digits of the complemented value, from the records in file order;
+// digits that every record shares take no pass.
+void SortByDuration(std::span<const JournalRecord> records, int first, int last, std::vector<int>& order)
+{
+    struct Entry {
+        uint32_t key;
+        int32_t record;
+    };
+    std::vector<Entry> entries(static_cast<size_t>(last - first)), other(entries.size());
+    for (int r = first; r < last; ++r)
+        entries[static_cast<size_t>(r - first)] = {~records[static_cast<size_t>(r)].durationValue(), r};
+    for (int shift = 0; shift < 32; shift += 8) {
+        std::array<size_t, 256> start{};
+        for (const Entry& e : entries)
+            ++start[(e.key >> shift) & 0xFF];
+        if (std::find(start.begin(), start.end(), entries.size()) != start.end())
+            continue;
+        size_t next = 0;
+        for (size_t& s : start)
+            next += std::exchange(s, next);
+        for (const Entry& e : entries)
+            other[start[(e.key >> shift) & 0xFF]++] = e;
+        entries.swap(other);
+    }
+    order.clear();
+    for (const Entry& e : entries)
+        order.push_back(e.record);
+}
+
 // The records from `first` to records.size() - 1 in the command's order.
 std::vector<int> SortRecords(std::span<const JournalRecord> records, int command, int first)
 {
@@ -92,26 +248,10 @@ std::vector<int> SortRecords(std::span<const JournalRecord> records, int command
     order.reserve(static_cast<size_t>(last - first));
     TextKey key;
     if (TextKeyOf(command, key)) {
-        std::vector<KeyHead> heads(static_cast<size_t>(last - first));
-        for (int r = first; r < last; ++r) {
-            KeyHead& entry = heads[static_cast<size_t>(r - first)];
-            entry.record = r;
-            ReadHead(KeyOf(records, r, key), key.size, 0, entry);
-        }
-        SortByHeads(records, key, heads.data(), heads.data() + heads.size(), 0);
-        for (const KeyHead& entry : heads)
-            order.push_back(entry.record);
+        if (!SortByDistinctKeys(records, key, first, last, order))
+            SortByKeyBytes(records, key, first, last, order);
     } else if (command == kSortByDuration) {
-        // Largest value first, then the older record: one number per record.
-        std::vector<uint64_t> keys;
-        keys.reserve(static_cast<size_t>(last - first));
-        for (int r = first; r < last; ++r) {
-            uint64_t value = records[static_cast<size_t>(r)].durationValue();
-            keys.push_back((static_cast<uint64_t>(~static_cast<uint32_t>(value)) << 32) | static_cast<uint32_t>(r));
-        }
-        std::sort(keys.begin(), keys.end());
-        for (uint64_t k : keys)
-            order.push_back(static_cast<int>(static_cast<uint32_t>(k)));
+        SortByDuration(records, first, last, order);
     } else {
         for (int r = first; r < last; ++r)
             order.push_back(r);
@@ -131,13 +271,22 @@ bool IsPermutation(const std::vector<int>& order)
     return true;
 }
 
-// Whether each entry comes before the next. The records are fetched a few
-// entries ahead: each comparison reaches a record far from the last one.
+// Whether `order` is the command's order of its records. The records are
+// fetched a few entries ahead: each comparison reaches a record far from
+// the last one.
 bool IsInOrder(std::span<const JournalRecord> records, int command, const std::vector<int>& order)
 {
-    constexpr size_t kAhead = 16;
     TextKey key;
     bool text = TextKeyOf(command, key);
+    if (!text && command != kSortByDuration) {
+        for (size_t p = 0; p < order.size(); ++p)
+            if (order[p] != static_cast<int>(p))
+                return false;
+        return true;
+    }
+    if (!IsPermutation(order))
+        return false;
+    constexpr size_t kAhead = 16;
     size_t fetchAt = text ? key.offset : kJournalDurationValueOffset;
     for (size_t p = 1; p < order.size(); ++p) {
         if (p + kAhead < order.size())
@@ -154,7 +303,7 @@ bool ComesBefore(std::span<const JournalRecord> records, int command, int a, int
 {
     TextKey key;
     if (TextKeyOf(command, key)) {
-        int c = CompareSignedKeys(KeyOf(records, a, key), KeyOf(records, b, key), key.size);
+        int c = CompareKeys(KeyOf(records, a, key), KeyOf(records, b, key), key.size);
         return c != 0 ? c < 0 : a > b;
     }
     if (command == kSortByDuration) {
@@ -173,7 +322,7 @@ void BuildJournalOrder(std::span<const JournalRecord> records, int command, std:
 bool ExtendJournalOrder(std::span<const JournalRecord> records, int command, std::vector<int>& order)
 {
     size_t old = order.size();
-    if (old > records.size() || !IsPermutation(order) || !IsInOrder(records, command, order))
+    if (old > records.size() || !IsInOrder(records, command, order))
         return false;
     std::vector<int> added = SortRecords(records, command, static_cast<int>(old));
     if (added.empty())

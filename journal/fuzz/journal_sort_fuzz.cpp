@@ -2,6 +2,7 @@
 // with the insertion orders, and extending the order of a first part gives
 // the same; an arbitrary order handed to the extension is either refused
 // unchanged or extended.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

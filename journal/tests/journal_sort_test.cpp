@@ -43,21 +43,33 @@ void FillUnterminated(JournalRecord& record, size_t offset, size_t size, uint8_t
         record.bytes[offset + i] = static_cast<uint8_t>(from + i % 3);
 }
 
-std::vector<JournalRecord> RandomJournal(std::mt19937& random, size_t count)
+// Keys are drawn from kTexts, so that many records share each one; with
+// `manyKeys`, one of those texts is followed by a few random bytes, so that
+// most keys differ (the sort deals with the two cases differently).
+std::vector<JournalRecord> RandomJournal(std::mt19937& random, size_t count, bool manyKeys = false)
 {
     std::uniform_int_distribution<size_t> text(0, kTexts.size() - 1);
     std::uniform_int_distribution<int> small(0, 7);
+    const char tail[] = {'a', 'b', 'B', '0', ' ', '\xE9', '\x80', '\x7F'};
+    auto key = [&] {
+        std::string k = kTexts[text(random)];
+        if (manyKeys)
+            for (int n = small(random) + small(random); n > 0; --n)
+                k += tail[small(random)];
+        return k.substr(0, 49);
+    };
     std::vector<JournalRecord> records;
     for (size_t i = 0; i < count; ++i) {
         CallFields f;
-        f.line = kTexts[text(random)];
-        f.gateway = kTexts[text(random)];
-        f.user = kTexts[text(random)];
-        f.number = kTexts[text(random)];
-        f.rate = kTexts[text(random)];
+        f.line = key();
+        f.gateway = key();
+        f.user = key();
+        f.number = key();
+        f.rate = key();
         f.dateTime = std::to_string(random() % 100);
-        f.durationValue = small(random) == 0 ? 0xFFFFFFFFu - static_cast<uint32_t>(small(random))
-                                             : static_cast<uint32_t>(small(random) * 30);
+        // Values that agree in some bytes and differ in others, and ties.
+        const uint32_t scale[] = {30, 256, 0x10000, 0x1000000, 0x80000000u, 1, 0xFFFFFFFFu, 7};
+        f.durationValue = scale[small(random)] * static_cast<uint32_t>(small(random) % 3) + static_cast<uint32_t>(small(random) % 2);
         f.filler = static_cast<uint8_t>(random());
         records.push_back(RecordOf(f));
         if (small(random) == 0)
@@ -143,9 +155,9 @@ TEST(JournalOrder, UnterminatedFieldsEndWithTheirField)
 TEST(JournalOrder, MatchesTheInsertionOrdersOnRandomJournals)
 {
     std::mt19937 random(20240611);
-    for (int round = 0; round < 40; ++round) {
+    for (int round = 0; round < 60; ++round) {
         size_t count = round < 4 ? static_cast<size_t>(round) : 1 + random() % 400;
-        std::vector<JournalRecord> records = RandomJournal(random, count);
+        std::vector<JournalRecord> records = RandomJournal(random, count, round % 2 == 1);
         for (int command = 5; command <= 11; ++command)
             ASSERT_EQ(Built(records, command), reference::JournalOrder(records, command))
                 << NameOf(command) << ", round " << round << ", " << count << " records";
@@ -178,7 +190,7 @@ TEST(ExtendJournalOrder, PlacesAppendedRecordsAsAFullSortWould)
     std::mt19937 random(31337);
     for (int round = 0; round < 30; ++round) {
         size_t count = 1 + random() % 300;
-        std::vector<JournalRecord> records = RandomJournal(random, count);
+        std::vector<JournalRecord> records = RandomJournal(random, count, round % 2 == 1);
         for (int command = 5; command <= 11; ++command) {
             for (size_t before : {size_t{0}, count / 2, count - 1, count}) {
                 std::span<const JournalRecord> loaded(records.data(), before);
