@@ -172,14 +172,47 @@ void ReadHead(const uint8_t* key, size_t size, size_t depth, KeyHead& entry)
     entry.ended = terminated || depth + 8 >= size;
 }
 
-// Keys are read once per depth they need, not once per comparison: the
-// records lie far apart in memory.
-void SortByHeads(std::span<const JournalRecord> records, const TextKey& key, KeyHead* first, KeyHead* last,
-                 size_t depth)
+// Large runs are sorted by the bytes of their heads, last byte first, each
+// pass keeping the order of the previous one: linear in the run's length.
+constexpr ptrdiff_t kSortByDigitsFrom = 4096;
+
+// A stable sort by head: entries that come in decreasing record order keep
+// equal heads latest first.
+void SortHeadsByDigits(KeyHead* first, KeyHead* last, std::vector<KeyHead>& spare)
 {
-    std::sort(first, last, [](const KeyHead& a, const KeyHead& b) {
-        return a.head != b.head ? a.head < b.head : a.record > b.record;
-    });
+    size_t count = static_cast<size_t>(last - first);
+    spare.resize(std::max(spare.size(), count));
+    KeyHead* from = first;
+    KeyHead* to = spare.data();
+    for (int shift = 0; shift < 64; shift += 8) {
+        std::array<size_t, 256> start{};
+        for (const KeyHead* e = from; e != from + count; ++e)
+            ++start[(e->head >> shift) & 0xFF];
+        if (std::find(start.begin(), start.end(), count) != start.end())
+            continue;
+        size_t next = 0;
+        for (size_t& s : start)
+            next += std::exchange(s, next);
+        for (const KeyHead* e = from; e != from + count; ++e)
+            to[start[(e->head >> shift) & 0xFF]++] = *e;
+        std::swap(from, to);
+    }
+    if (from != first)
+        std::copy(from, from + count, first);
+}
+
+// Keys are read once per depth they need, not once per comparison: the
+// records lie far apart in memory. The entries come in decreasing record
+// order, and each sort keeps them so among equal heads.
+void SortByHeads(std::span<const JournalRecord> records, const TextKey& key, KeyHead* first, KeyHead* last,
+                 size_t depth, std::vector<KeyHead>& spare)
+{
+    if (last - first >= kSortByDigitsFrom)
+        SortHeadsByDigits(first, last, spare);
+    else
+        std::sort(first, last, [](const KeyHead& a, const KeyHead& b) {
+            return a.head != b.head ? a.head < b.head : a.record > b.record;
+        });
     for (KeyHead* run = first; run != last;) {
         KeyHead* end = run + 1;
         while (end != last && end->head == run->head)
@@ -187,7 +220,7 @@ void SortByHeads(std::span<const JournalRecord> records, const TextKey& key, Key
         if (end - run > 1 && !run->ended) {
             for (KeyHead* e = run; e != end; ++e)
                 ReadHead(KeyOf(records, e->record, key), key.size, depth + 8, *e);
-            SortByHeads(records, key, run, end, depth + 8);
+            SortByHeads(records, key, run, end, depth + 8, spare);
         }
         run = end;
     }
@@ -198,11 +231,12 @@ void SortByKeyBytes(std::span<const JournalRecord> records, const TextKey& key, 
 {
     std::vector<KeyHead> heads(static_cast<size_t>(last - first));
     for (int r = first; r < last; ++r) {
-        KeyHead& entry = heads[static_cast<size_t>(r - first)];
+        KeyHead& entry = heads[static_cast<size_t>(last - 1 - r)];
         entry.record = r;
         ReadHead(KeyOf(records, r, key), key.size, 0, entry);
     }
-    SortByHeads(records, key, heads.data(), heads.data() + heads.size(), 0);
+    std::vector<KeyHead> spare;
+    SortByHeads(records, key, heads.data(), heads.data() + heads.size(), 0, spare);
     order.clear();
     for (const KeyHead& entry : heads)
         order.push_back(entry.record);
