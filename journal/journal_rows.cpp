@@ -6,7 +6,10 @@ void BuildJournalRows(std::span<const JournalRecord> records, std::span<const in
                       const JournalFilter& filter, std::vector<int>& rows)
 {
     rows.clear();
-    rows.reserve(order.size());
+    // Room for a sixteenth more than the records, kept from filling to
+    // filling: the next appends then need no fresh memory.
+    if (order.size() > rows.capacity())
+        rows.reserve(order.size() + order.size() / 16);
     auto named = [&](int r) { return r >= 0 && static_cast<size_t>(r) < records.size(); };
     if (filter.everyGateway && filter.everyUser) {
         for (int r : order)

@@ -370,8 +370,13 @@ bool ExtendJournalOrder(std::span<const JournalRecord> records, int command, std
                                     [&](int r) { return ComesBefore(records, command, r, added[j]); });
         places[j] = static_cast<size_t>(from - order.begin());
     }
-    // Merged from the end, in place: each old entry moves once.
-    order.resize(old + added.size());
+    // Merged from the end, in place: each old entry moves once. Room for a
+    // sixteenth more, so that the next appends find it: fresh memory costs
+    // far more to fill than memory the process already holds.
+    size_t needed = old + added.size();
+    if (needed > order.capacity())
+        order.reserve(needed + needed / 16);
+    order.resize(needed);
     size_t oldEnd = old;
     size_t write = order.size();
     for (size_t j = added.size(); j-- > 0;) {
