@@ -43,29 +43,29 @@ struct DateText {
     }
 };
 
-void PurgeRecords(std::vector<JournalRecord>& records, std::string_view limit)
+size_t PurgeRecords(std::vector<JournalRecord>& records, std::string_view limit)
 {
     DateText last(limit);
-    std::erase_if(records, [&](const JournalRecord& record) {
+    return std::erase_if(records, [&](const JournalRecord& record) {
         return DateNotAfter(DateText(record.dateTime()).text, last.text) != 0;
     });
 }
 
-void RemoveGatewayRecords(std::vector<JournalRecord>& records, std::string_view name)
+size_t RemoveGatewayRecords(std::vector<JournalRecord>& records, std::string_view name)
 {
-    std::string_view stored = FieldName(name);
-    std::erase_if(records, [stored](const JournalRecord& record) { return record.gateway() == stored; });
+    std::string_view stored = CutNameToField(name);
+    return std::erase_if(records, [stored](const JournalRecord& record) { return record.gateway() == stored; });
 }
 
-void RemoveUserRecords(std::vector<JournalRecord>& records, std::string_view name)
+size_t RemoveUserRecords(std::vector<JournalRecord>& records, std::string_view name)
 {
-    std::string_view stored = FieldName(name);
-    std::erase_if(records, [stored](const JournalRecord& record) { return record.user() == stored; });
+    std::string_view stored = CutNameToField(name);
+    return std::erase_if(records, [stored](const JournalRecord& record) { return record.user() == stored; });
 }
 
 size_t RenameGatewayRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName)
 {
-    std::string_view stored = FieldName(oldName);
+    std::string_view stored = CutNameToField(oldName);
     size_t renamed = 0;
     for (JournalRecord& record : records) {
         if (record.gateway() == stored) {
@@ -78,7 +78,7 @@ size_t RenameGatewayRecords(std::span<JournalRecord> records, std::string_view o
 
 size_t RenameUserRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName)
 {
-    std::string_view stored = FieldName(oldName);
+    std::string_view stored = CutNameToField(oldName);
     size_t renamed = 0;
     for (JournalRecord& record : records) {
         if (record.user() == stored) {

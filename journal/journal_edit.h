@@ -19,15 +19,16 @@ bool FixTwoDigitYear(JournalRecord& record);
 size_t FixTwoDigitYears(std::span<JournalRecord> records);
 
 // Removes the records dated no later than `limit` (same layout as dateTime).
-void PurgeRecords(std::vector<JournalRecord>& records, std::string_view limit);
+// Returns the number of records removed, as the removals below.
+size_t PurgeRecords(std::vector<JournalRecord>& records, std::string_view limit);
 
 // A name longer than the 49 characters that a record's field holds is
 // compared as the field would hold it, cut to 49, so that the records renamed
 // to it are found again.
 
 // Removes the records whose gateway (user) is `name`.
-void RemoveGatewayRecords(std::vector<JournalRecord>& records, std::string_view name);
-void RemoveUserRecords(std::vector<JournalRecord>& records, std::string_view name);
+size_t RemoveGatewayRecords(std::vector<JournalRecord>& records, std::string_view name);
+size_t RemoveUserRecords(std::vector<JournalRecord>& records, std::string_view name);
 
 // Gives the records of gateway (user) `oldName` the name `newName`, cut to 49
 // characters. Returns the number of records renamed.

@@ -50,15 +50,16 @@ std::string JournalPath()
 
 // The file as a rewrite reads and writes it: the count as it stands in the
 // file (up to 4 bytes), the whole records it announces and holds, and the
-// bytes after them.
+// bytes after them when they are kept.
 struct JournalContent {
     std::vector<uint8_t> head;
     std::vector<JournalRecord> records;
     std::vector<uint8_t> tail;
+    uint64_t fileSize = 0;  // of the file as read
     uint64_t Size() const { return head.size() + records.size() * kJournalRecordSize + tail.size(); }
 };
 
-std::vector<uint8_t> CountBytes(size_t count)
+std::vector<uint8_t> EncodeCount(size_t count)
 {
     std::vector<uint8_t> head(kJournalHeaderSize);
     WriteU32(head, 0, static_cast<uint32_t>(count));
@@ -150,6 +151,7 @@ void ReadRecords(HANDLE file, size_t wanted, std::vector<JournalRecord>& records
 bool ReadContent(HANDLE file, bool keepTail, FileHandle& copy, JournalContent& content)
 {
     uint64_t size = FileSize(file);
+    content.fileSize = size;
     if (!SeekTo(file, 0))
         return false;
     content.head.resize(static_cast<size_t>(std::min<uint64_t>(size, kJournalHeaderSize)));
@@ -252,7 +254,7 @@ void CreateMissingJournal()
 {
     FileHandle file(CreateFileA(JournalPath().c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.ok() && WriteBytes(file.h, CountBytes(0).data(), kJournalHeaderSize)) {
+    if (file.ok() && WriteBytes(file.h, EncodeCount(0).data(), kJournalHeaderSize)) {
         Journal.loadedCount = 0;
         Journal.loadedSize = kJournalHeaderSize;
     }
@@ -360,10 +362,9 @@ bool RewriteJournal(DWORD disposition, Backup backup, bool keepTail, Edit edit)
         ReadJournal();
         return false;
     }
-    uint64_t oldSize = content.Size();
     std::vector<uint8_t> oldHead = content.head;
     bool recordsChanged = edit(content);
-    bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == oldSize;
+    bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == content.fileSize;
     bool put = unchanged ||
                (backedUp ? PutContentOverBackup(file, content.head, {content.records}, content.tail)
                          : PutContent(file, content.head, {content.records}, content.tail));
@@ -372,27 +373,27 @@ bool RewriteJournal(DWORD disposition, Backup backup, bool keepTail, Edit edit)
         ReadJournal();
         return false;
     }
-    InstallRecords(std::move(content.records), content.Size());
+    InstallRecords(std::move(content.records), unchanged ? content.fileSize : content.Size());
     return true;
 }
 
 // Purge, removal and renaming write a count that matches the records and
 // drop what follows them (a record cut short, records no count announces).
+// The edit gives the number of records it removed or renamed.
 template <typename Edit>
 void RewriteRecords(Backup backup, Edit edit)
 {
     RewriteJournal(OPEN_ALWAYS, backup, false, [&](JournalContent& content) {
-        size_t before = content.records.size();
-        bool changed = edit(content.records);
-        content.head = CountBytes(content.records.size());
-        return changed || content.records.size() != before;
+        bool changed = edit(content.records) > 0;
+        content.head = EncodeCount(content.records.size());
+        return changed;
     });
 }
 
 // A failed allocation (a huge file in a 32-bit process) leaves the file as it
 // was and the table empty, rather than ending the console.
 template <typename Operation>
-void Guarded(Operation operation)
+void RunGuarded(Operation operation)
 {
     try {
         operation();
@@ -405,7 +406,7 @@ void Guarded(Operation operation)
 
 void LoadJournal()
 {
-    Guarded([] {
+    RunGuarded([] {
         if (!Journal.YearFixPending) {
             ReadJournal();
             return;
@@ -423,7 +424,7 @@ void LoadJournal()
 
 void SaveJournal()
 {
-    Guarded([] {
+    RunGuarded([] {
         bool existed = false;
         FileHandle file(OpenJournalAlone(OPEN_ALWAYS, &existed));
         if (!file.ok())
@@ -437,7 +438,7 @@ void SaveJournal()
         size_t from = static_cast<size_t>(Journal.loadedCount);
         if (held > from && SeekTo(file.h, JournalRecordOffset(from)))
             ReadRecords(file.h, held - from, appended, noCopy);
-        std::vector<uint8_t> count = CountBytes(Journal.records.size() + appended.size());
+        std::vector<uint8_t> count = EncodeCount(Journal.records.size() + appended.size());
         if (!PutContent(file, count, {Journal.records, appended}, {}))
             return;
         std::vector<JournalRecord> records = std::move(Journal.records);
@@ -450,7 +451,7 @@ void CreateEmptyJournal()
 {
     bool existed = false;
     FileHandle file(OpenJournalAlone(OPEN_ALWAYS, &existed));
-    if (file.ok() && WriteContent(file.h, CountBytes(0), {}, {})) {
+    if (file.ok() && WriteContent(file.h, EncodeCount(0), {}, {})) {
         Journal.loadedCount = 0;
         Journal.loadedSize = kJournalHeaderSize;
     }
@@ -458,53 +459,44 @@ void CreateEmptyJournal()
 
 void PurgeJournal(const char* limit)
 {
-    Guarded([limit] {
-        RewriteRecords(Backup::journalOld, [limit](std::vector<JournalRecord>& records) {
-            size_t before = records.size();
-            PurgeRecords(records, limit);
-            return records.size() != before;
-        });
+    RunGuarded([limit] {
+        RewriteRecords(Backup::journalOld,
+                       [limit](std::vector<JournalRecord>& records) { return PurgeRecords(records, limit); });
     });
     RefreshJournalView();
 }
 
 void RemoveGatewayEntries(const char* name)
 {
-    Guarded([name] {
-        RewriteRecords(Backup::none, [name](std::vector<JournalRecord>& records) {
-            size_t before = records.size();
-            RemoveGatewayRecords(records, name);
-            return records.size() != before;
-        });
+    RunGuarded([name] {
+        RewriteRecords(Backup::none,
+                       [name](std::vector<JournalRecord>& records) { return RemoveGatewayRecords(records, name); });
     });
 }
 
 void RemoveUserEntries(const char* name)
 {
-    Guarded([name] {
-        RewriteRecords(Backup::none, [name](std::vector<JournalRecord>& records) {
-            size_t before = records.size();
-            RemoveUserRecords(records, name);
-            return records.size() != before;
-        });
+    RunGuarded([name] {
+        RewriteRecords(Backup::none,
+                       [name](std::vector<JournalRecord>& records) { return RemoveUserRecords(records, name); });
     });
     RefreshJournalView();
 }
 
 void RenameGatewayEntries(const char* oldName, const char* newName)
 {
-    Guarded([=] {
+    RunGuarded([=] {
         RewriteRecords(Backup::none, [=](std::vector<JournalRecord>& records) {
-            return RenameGatewayRecords(records, oldName, newName) > 0;
+            return RenameGatewayRecords(records, oldName, newName);
         });
     });
 }
 
 void RenameUserEntries(const char* oldName, const char* newName)
 {
-    Guarded([=] {
+    RunGuarded([=] {
         RewriteRecords(Backup::none, [=](std::vector<JournalRecord>& records) {
-            return RenameUserRecords(records, oldName, newName) > 0;
+            return RenameUserRecords(records, oldName, newName);
         });
     });
 }

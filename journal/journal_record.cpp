@@ -39,7 +39,7 @@ void WriteJournalRecord(const JournalRecord& record, std::span<uint8_t, kJournal
     std::copy(record.bytes.begin(), record.bytes.end(), out.begin());
 }
 
-std::string_view FieldName(std::string_view name)
+std::string_view CutNameToField(std::string_view name)
 {
     return name.substr(0, kJournalGatewaySize - 1);
 }

@@ -57,4 +57,4 @@ bool ParseJournalRecord(std::span<const uint8_t> bytes, JournalRecord& out);
 void WriteJournalRecord(const JournalRecord& record, std::span<uint8_t, kJournalRecordSize> out);
 
 // A name as a 50-byte field of the record can hold it: its first 49 characters.
-std::string_view FieldName(std::string_view name);
+std::string_view CutNameToField(std::string_view name);

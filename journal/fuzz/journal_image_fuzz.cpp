@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(fixed[i].dateTime().size() < kJournalDateTimeSize || records[i].dateTime() == fixed[i].dateTime());
     }
 
-    std::string_view stored = name.substr(0, 49);
+    std::string_view stored = std::string_view(name).substr(0, 49);
     std::vector<JournalRecord> kept = records;
     RemoveUserRecords(kept, name);
     CheckKeptInOrder(records, kept, [&](const JournalRecord& r) { return r.user() != stored; });

@@ -110,7 +110,7 @@ TEST(PurgeRecords, RemovesTheRecordsNotLaterThanTheLimitInclusive)
         calls.push_back(CallBytes({.dateTime = dates[i], .filler = static_cast<uint8_t>(0x30 + i * 0x10)}));
         records.push_back(Record(calls.back()));
     }
-    PurgeRecords(records, "01/06/2001 00:00:00");
+    EXPECT_EQ(PurgeRecords(records, "01/06/2001 00:00:00"), 4u);
     EXPECT_EQ(AllBytes(records), (std::vector<std::vector<uint8_t>>{calls[1], calls[5], calls[6]}));
 }
 
@@ -157,16 +157,16 @@ struct NamedJournal {
 TEST(RemoveRecords, RemovesExactlyTheRecordsOfTheName)
 {
     NamedJournal journal;
-    RemoveUserRecords(journal.records, "Durand");
+    EXPECT_EQ(RemoveUserRecords(journal.records, "Durand"), 2u);
     EXPECT_EQ(AllBytes(journal.records), journal.Without({0, 3}));
 
     NamedJournal gateways;
-    RemoveGatewayRecords(gateways.records, "Paris");
+    EXPECT_EQ(RemoveGatewayRecords(gateways.records, "Paris"), 3u);
     EXPECT_EQ(AllBytes(gateways.records), gateways.Without({0, 2, 5}));
 
     NamedJournal none;
-    RemoveUserRecords(none.records, "Personne");
-    RemoveGatewayRecords(none.records, "");
+    EXPECT_EQ(RemoveUserRecords(none.records, "Personne"), 0u);
+    EXPECT_EQ(RemoveGatewayRecords(none.records, ""), 0u);
     EXPECT_EQ(AllBytes(none.records), none.calls);
 }
 
@@ -207,6 +207,6 @@ TEST(RenameRecords, LongNamesAreCutAndFoundAgain)
     EXPECT_EQ(AllBytes(journal.records), expected);
 
     RenameGatewayRecords(journal.records, "Paris", longName);
-    RemoveGatewayRecords(journal.records, longName);
+    EXPECT_EQ(RemoveGatewayRecords(journal.records, longName), 3u);
     EXPECT_EQ(journal.records.size(), 3u);
 }

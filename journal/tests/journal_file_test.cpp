@@ -113,6 +113,7 @@ TEST_F(JournalFileTest, DamagedCountsLoadOnlyTheWholeRecordsAndLeaveTheFile)
         EXPECT_EQ(FileNow(), c.afterFirstLoad) << c.name;
         ASSERT_EQ(Journal.records.size(), c.held) << c.name;
         EXPECT_EQ(Journal.count, static_cast<int32_t>(c.held)) << c.name;
+        EXPECT_EQ(Journal.loadedSize, c.afterFirstLoad.size()) << c.name;
         for (size_t i = 0; i < c.held; ++i)
             EXPECT_EQ(TableBytes()[i], converted[i]) << c.name << " record " << i;
         WriteBytes(JournalDat(), c.file);
@@ -250,6 +251,8 @@ TEST_F(JournalFileTest, RemovalsAndRenamesTouchExactlyTheNamedRecords)
         EXPECT_EQ(FileNow(), JournalFileBytes(c.expected)) << c.name;
         EXPECT_EQ(TableBytes(), c.expected) << c.name;
         EXPECT_EQ(Journal.count, static_cast<int32_t>(c.expected.size())) << c.name;
+        EXPECT_EQ(Journal.loadedCount, Journal.count) << c.name;
+        EXPECT_EQ(Journal.loadedSize, FileNow().size()) << c.name;
         EXPECT_FALSE(Exists(JournalDat() + ".new")) << c.name;
     }
 }
@@ -433,7 +436,7 @@ TEST_F(JournalFileTest, NoAppendIsLostWhileTheConsoleRewritesTheJournal)
                           &failed), 2);
     EXPECT_EQ(exitCode, 0u);
     EXPECT_EQ(failed, 0);
-    EXPECT_GE(appended, 200);
+    EXPECT_GE(appended, 100);
     EXPECT_GE(rounds, 5);
     EXPECT_GE(roundsThatFoundAppends, 3);
     EXPECT_GT(appenderRecordsSeen, 0u);

@@ -1,0 +1,181 @@
+#include "gateways/gateway_registry.h"
+
+#include <cstring>
+
+#include "gateways/file_name.h"
+#include "gateways/gateway_config_dialog.h"
+#include "gateways/line_files.h"
+#include "journal/journal_file.h"
+#include "shell/date_time.h"
+#include "shell/directory_ops.h"
+#include "shell/file_io.h"
+#include "shell/modal_seam.h"
+#include "shell/profile.h"
+#include "shell/program_dir.h"
+
+GatewayTable Gateways;
+int CurrentGateway = 0;
+
+static std::string TablePath()
+{
+    return ProgramPath("\\admin.dat");
+}
+
+static bool IsGatewayPosition(int position)
+{
+    return position >= 0 && position < Gateways.count;
+}
+
+void LoadGatewayTable()
+{
+    std::string path = TablePath();
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+        Gateways = GatewayTable{};
+        // A file that exists but cannot be read now is left to the next save
+        // rather than overwritten with an empty table.
+        if (!FileExists(path))
+            SaveGatewayTable();
+        return;
+    }
+    Gateways = DecodeGatewayTable(*bytes);
+    if (bytes->size() < kGatewayTableSize)
+        SaveGatewayTable();
+}
+
+bool SaveGatewayTable()
+{
+    return ReplaceFileSafely(TablePath(), EncodeGatewayTable(Gateways));
+}
+
+std::string GatewayDirectory(int position)
+{
+    uint32_t number = position >= 0 && position < MaxGateways ? Gateways.slots[position].number : 0;
+    return ProgramPath("\\pass" + std::to_string(static_cast<int>(number)));
+}
+
+int AddGatewaySlot()
+{
+    int position = AddGatewaySlot(Gateways);
+    if (position < 0)
+        return -1;
+    CurrentGateway = position;
+    std::string dir = GatewayDirectory(position);
+    CreateDirectoryA(dir.c_str(), nullptr);  // one left behind is used as it stands
+    CreateLineFiles(dir);
+    SaveGatewayTable();
+    return position;
+}
+
+void RemoveGatewayAt(int position)
+{
+    if (!IsGatewayPosition(position))
+        return;
+    std::string name(GatewayNameOf(Gateways.slots[position]));
+    RemoveGatewayEntries(name.c_str());
+    if (IsSafeFileName(name))
+        DeleteFileA(ProgramPath("\\" + name + ".pcp").c_str());
+    DeleteTree(GatewayDirectory(position));
+    RemoveGatewaySlot(Gateways, position);
+    SaveGatewayTable();
+}
+
+bool RenameGatewayInJournal(const std::string& oldName, int position)
+{
+    if (!IsGatewayPosition(position))
+        return false;
+    std::string newName(GatewayNameOf(Gateways.slots[position]));
+    if (newName == oldName)
+        return false;
+    RenameGatewayEntries(oldName.c_str(), newName.c_str());
+    return true;
+}
+
+int IsGatewayNameTaken(const char* name)
+{
+    return IsGatewayNameTaken(Gateways, CurrentGateway, name) ? 1 : 0;
+}
+
+void MarkGatewayChanged(int position)
+{
+    std::string stamp;
+    FormatStamp(stamp, 0);
+    WritePrivateProfileStringA(FormatPassName(position).c_str(), "LastChange", stamp.c_str(),
+                               ProgramPath("\\admin.ini").c_str());
+}
+
+bool WriteForceActif(int position)
+{
+    if (!IsGatewayPosition(position))
+        return false;
+    std::string name(GatewayNameOf(Gateways.slots[position]));
+    if (!IsSafeFileName(name))
+        return false;
+    return WriteProfileInt("Passerelle", "ForceActif", 1, ProgramPath("\\" + name + "\\pass.ini"));
+}
+
+void FillGatewayList(HWND gatewayList)
+{
+    SendMessageA(gatewayList, LB_RESETCONTENT, 0, 0);
+    for (int position = 0; position < Gateways.count; ++position) {
+        auto item = SendMessageA(gatewayList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
+        SendMessageA(gatewayList, LB_SETITEMDATA, item, position);
+    }
+    InvalidateRect(gatewayList, nullptr, TRUE);
+}
+
+static void NotifyGatewaySelection(HWND gatewayList)
+{
+    SendMessageA(GetParent(gatewayList), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(gatewayList), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(gatewayList));
+}
+
+static int SelectedPosition(HWND gatewayList)
+{
+    auto selected = SendMessageA(gatewayList, LB_GETCURSEL, 0, 0);
+    return selected == LB_ERR ? -1 : static_cast<int>(selected);
+}
+
+INT_PTR CreateGateway(HWND gatewayList, HWND lineList)
+{
+    HWND window = GetParent(gatewayList);
+    int position = AddGatewaySlot();
+    if (position < 0) {
+        ShowMessageBox(window, "Vous ne pouvez plus créer de passerelle.", "Création passerelle",
+                       MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    FillGatewayList(gatewayList);
+    SendMessageA(gatewayList, LB_SETCURSEL, position, 0);
+
+    INT_PTR result = RunGatewayConfigDialog(window);
+    NotifyGatewaySelection(gatewayList);
+    if (!result)
+        DeleteGateway(gatewayList, lineList);
+    return result;
+}
+
+void DeleteGateway(HWND gatewayList, HWND lineList)
+{
+    int position = SelectedPosition(gatewayList);
+    if (!IsGatewayPosition(position))
+        return;
+    RemoveGatewayAt(position);
+    FillGatewayList(gatewayList);
+    SendMessageA(lineList, LB_RESETCONTENT, 0, 0);
+    int select = position < Gateways.count ? position : Gateways.count - 1;
+    SendMessageA(gatewayList, LB_SETCURSEL, select, 0);  // -1: no selection
+    NotifyGatewaySelection(gatewayList);
+}
+
+void ModifyGateway(HWND gatewayList)
+{
+    int position = SelectedPosition(gatewayList);
+    if (IsGatewayPosition(position)) {
+        CurrentGateway = position;
+        std::string oldName(GatewayNameOf(Gateways.slots[position]));
+        RunGatewayConfigDialog(GetParent(gatewayList));
+        RenameGatewayInJournal(oldName, position);
+    }
+    InvalidateRect(gatewayList, nullptr, TRUE);
+}
