@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "gateways/gateway_registry.h"
 #include "journal/journal_file.h"
 #include "journal/journal_reload.h"
 #include "journal/journal_rows.h"
@@ -43,15 +44,17 @@ std::span<const JournalRecord> JournalRecords()
 }
 
 // The gateway table as the filter reads it: its count, and the name of the
-// gateway at a position ("" where there is none).
+// gateway at a position ("" where there is none, as in an unused slot).
 int GatewayCountForFilter()
 {
-    return 0;
+    return Gateways.count;
 }
 
-std::string_view GatewayNameForFilter(int)
+std::string_view GatewayNameForFilter(int position)
 {
-    return {};
+    if (position < 0 || position >= Gateways.count)
+        return {};
+    return GatewayNameOf(Gateways.slots[static_cast<size_t>(position)]);
 }
 
 std::string_view UserNameForFilter(int position)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gateways/gateway_registry.h"
 #include "journal/journal_file.h"
 #include "journal/journal_reload.h"
 #include "journal/journal_settings.h"
@@ -79,6 +80,8 @@ protected:
         JournalSettings.shown = 1;
         JournalSettings.sortColumn = 9;
         SetUsers({"Durand", "Dupont", "Martin"});
+        SetGateways({"Pass1", "Paris"});
+        JournalSettings.gatewayFilter = Gateways.count;
         JournalSettings.userFilter = UserCount();
         CommandsReceived.clear();
     }
@@ -97,6 +100,14 @@ protected:
         table.header.userCount = static_cast<uint16_t>(names.size());
         for (size_t i = 0; i < names.size(); ++i)
             lstrcpynA(table.records[i].name, names[i], sizeof table.records[i].name);
+    }
+
+    static void SetGateways(const std::vector<const char*>& names)
+    {
+        Gateways = GatewayTable{};
+        Gateways.count = static_cast<int32_t>(names.size());
+        for (size_t i = 0; i < names.size(); ++i)
+            lstrcpynA(Gateways.slots[i].name, names[i], sizeof Gateways.slots[i].name);
     }
 
     void WriteJournal(const std::vector<CallFields>& calls)
@@ -167,6 +178,39 @@ TEST_F(JournalViewTest, ListsTheRecordsOfTheFilteredUserInTheSortOrder)
         EXPECT_EQ(JournalSettings.sortColumn, c.command);
         EXPECT_EQ(JournalRows(), c.rows) << "column " << c.command << ", user " << c.userFilter;
         EXPECT_EQ(PaneCount(), static_cast<LRESULT>(c.rows.size())) << "column " << c.command;
+    }
+}
+
+TEST_F(JournalViewTest, ListsTheRecordsOfTheFilteredGateway)
+{
+    WriteJournal({
+        Call("Durand", "01", 30, "Pass1"),   // 0
+        Call("Durand", "02", 30, "Paris"),   // 1
+        Call("Dupont", "03", 30, "Pass10"),  // 2
+        Call("Dupont", "04", 30, "Pass1"),   // 3
+        Call("Durand", "05", 30, "pass1"),   // 4
+        Call("Martin", "06", 30, ""),        // 5
+    });
+    LoadJournal();
+    struct Case {
+        int gatewayFilter;
+        int userFilter;
+        std::vector<int> rows;
+    } cases[] = {
+        {0, 3, {0, 3}},  // "Pass1" exactly: not "Pass10", not "pass1"
+        {1, 3, {1}},
+        {2, 3, {0, 1, 2, 3, 4, 5}},  // the number of gateways: every one
+        {0, 0, {0}},
+        {1, 1, {}},
+        {5, 3, {5}},  // no gateway there: its name is empty
+        {-1, 3, {5}},
+    };
+    for (const Case& c : cases) {
+        JournalSettings.gatewayFilter = c.gatewayFilter;
+        JournalSettings.userFilter = c.userFilter;
+        SortJournal(9);
+        EXPECT_EQ(JournalRows(), c.rows) << "gateway " << c.gatewayFilter << ", user " << c.userFilter;
+        EXPECT_EQ(PaneCount(), static_cast<LRESULT>(c.rows.size()));
     }
 }
 
