@@ -1,7 +1,5 @@
 #include "journal/journal_view.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
