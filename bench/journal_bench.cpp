@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "journal/journal_file.h"
 #include "shell/program_dir.h"
 
@@ -32,25 +33,6 @@ namespace {
 
 constexpr size_t kRecordSize = 564;
 constexpr size_t kChunk = 2048 * kRecordSize;
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(frequency.QuadPart);
-}
-
-double Seconds(const std::function<void()>& work)
-{
-    double start = Now();
-    work();
-    return Now() - start;
-}
 
 double PeakMegabytes()
 {

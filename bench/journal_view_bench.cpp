@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "bench/journal_bench_data.h"
 #include "journal/journal_file.h"
 #include "journal/journal_reload.h"
@@ -34,25 +35,6 @@
 #include "users/user_tables.h"
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(frequency.QuadPart);
-}
-
-double Seconds(const std::function<void()>& work)
-{
-    double start = Now();
-    work();
-    return Now() - start;
-}
 
 double Best(int times, const std::function<void()>& work)
 {
