@@ -46,8 +46,8 @@ void EncodeLineFileHeader(const LineFileHeader& header, std::span<uint8_t> out)
     std::copy(header.kept.begin(), header.kept.end(), out.begin());
     WriteU32(out, kLineMagic1At, header.magic1);
     WriteU32(out, kLineMagic2At, header.magic2);
-    WriteU32(out, kTableHeaderOffsetAt, kStandardTableHeaderOffset);
-    WriteU32(out, kRecordsOffsetAt, kStandardRecordsOffset);
+    WriteU32(out, kLineTableHeaderOffsetAt, kStandardTableHeaderOffset);
+    WriteU32(out, kLineRecordsOffsetAt, kStandardRecordsOffset);
 }
 
 void EncodeLineTableHeader(const LineTableHeader& header, uint16_t count, std::span<uint8_t> out)
@@ -98,8 +98,8 @@ LineFileHeader StandardLineFileHeader()
     bytes[79] = 0x1A;
     WriteU32(bytes, kLineMagic1At, kLineFileMagic1);
     WriteU32(bytes, kLineMagic2At, kLineFileMagic2);
-    WriteU32(bytes, kTableHeaderOffsetAt, kStandardTableHeaderOffset);
-    WriteU32(bytes, kRecordsOffsetAt, kStandardRecordsOffset);
+    WriteU32(bytes, kLineTableHeaderOffsetAt, kStandardTableHeaderOffset);
+    WriteU32(bytes, kLineRecordsOffsetAt, kStandardRecordsOffset);
     return DecodeLineFileHeader(bytes);
 }
 
@@ -124,8 +124,8 @@ LineFileHeader DecodeLineFileHeader(std::span<const uint8_t, kLineFileHeaderSize
     LineFileHeader header;
     header.magic1 = ReadU32(bytes, kLineMagic1At);
     header.magic2 = ReadU32(bytes, kLineMagic2At);
-    header.tableHeaderOffset = ReadU32(bytes, kTableHeaderOffsetAt);
-    header.recordsOffset = ReadU32(bytes, kRecordsOffsetAt);
+    header.tableHeaderOffset = ReadU32(bytes, kLineTableHeaderOffsetAt);
+    header.recordsOffset = ReadU32(bytes, kLineRecordsOffsetAt);
     std::copy(bytes.begin(), bytes.end(), header.kept.begin());
     return header;
 }

@@ -31,7 +31,7 @@ static_assert(kEmptyLineFileSize == kStandardRecordsOffset);
 constexpr size_t kSignatureTextAt = 0, kSignatureTextSize = 32;
 constexpr size_t kCompanyTextAt = 34, kCompanyTextSize = 42;
 constexpr size_t kLineMagic1At = 80, kLineMagic2At = 84;
-constexpr size_t kTableHeaderOffsetAt = 88, kRecordsOffsetAt = 92;
+constexpr size_t kLineTableHeaderOffsetAt = 88, kLineRecordsOffsetAt = 92;
 
 // LineTableHeader fields.
 constexpr size_t kRecordSizeAt = 0, kLineCountAt = 2;
