@@ -6,6 +6,7 @@
 
 #include "gateways/gateway_registry.h"
 #include "gateways/gateways_window.h"
+#include "journal/journal_columns.h"
 #include "journal/journal_file.h"
 #include "journal/journal_print.h"
 #include "journal/journal_settings.h"
@@ -45,9 +46,6 @@ constexpr int kPaneTop = 60;
 constexpr int kButtonSide = 35;
 constexpr int kButtonStep = 40;
 
-constexpr int kFirstSortCommand = 5;
-constexpr int kLastSortCommand = 11;
-constexpr int kDateSortCommand = 9;
 
 struct ToolbarEntry {
     const char* text;
@@ -82,7 +80,7 @@ constexpr JournalKey kJournalKeys[] = {
     {"User", &JournalSettingsValues::userFilter, 1},
     {"Pass", &JournalSettingsValues::gatewayFilter, 0},
     {"Afficher", &JournalSettingsValues::shown, 1},
-    {"Tri", &JournalSettingsValues::sortColumn, kDateSortCommand},
+    {"Tri", &JournalSettingsValues::sortColumn, kSortByDate},
     {"Purge", &JournalSettingsValues::purge, 0},
     {"NbJours", &JournalSettingsValues::purgeDays, 0},
 };
@@ -109,8 +107,7 @@ static void LoadJournalSettings()
 {
     for (const JournalKey& k : kJournalKeys)
         JournalSettings.*k.field = ReadProfileInt("Journal", k.key, k.fallback, AdminIni());
-    if (JournalSettings.sortColumn < kFirstSortCommand || JournalSettings.sortColumn > kLastSortCommand)
-        JournalSettings.sortColumn = kDateSortCommand;
+    JournalSettings.sortColumn = ValidSortCommand(JournalSettings.sortColumn);
     JournalSettings.shown = JournalSettings.shown != 0;
 }
 
@@ -336,7 +333,7 @@ static void SortAgain(HWND window)
 
 static void OnCommand(HWND window, int command)
 {
-    if (command >= kFirstSortCommand && command <= kLastSortCommand) {
+    if (JournalColumnOfCommand(command) >= 0) {
         SortJournal(command);
         return;
     }
