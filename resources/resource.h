@@ -40,3 +40,40 @@
 #define IDC_JOURNAL_PANE     1100
 // F1 in any dialog or in the main window, posted by the message-filter hook.
 #define ID_HELP_KEY          1056
+
+// Users window. "Ai&de" carries the help command itself.
+#define IDD_USERS              300
+#define IDC_USERS_LABEL        1201
+#define IDC_USERS_LIST         1202
+#define IDC_TAB_CONFIGURATION  1203
+#define IDC_TAB_NUMBERS        1204
+#define IDC_USER_ADD           1205
+#define IDC_USER_MODIFY        1206
+#define IDC_USER_DELETE        1207
+#define IDC_USER_VALIDATE      1208
+#define IDC_USER_CANCEL_EDIT   1209
+#define IDC_USER_NAME_LABEL    1210
+#define IDC_USER_NAME          1211
+#define IDC_USER_PASSWORD_LABEL 1212
+#define IDC_USER_PASSWORD      1213
+#define IDC_USER_CATEGORY_LABEL 1214
+#define IDC_USER_CATEGORY      1215
+#define IDC_USER_MULTI_SESSION 1216
+#define IDC_USERS_HELP         ID_HELP_KEY
+// The frame both pages are shown in; zemoctln's tabs are attached to it by
+// this number.
+#define IDC_PAGE_FRAME         2000
+
+// Numbers page of the users window.
+#define IDC_USER_NUMBERS_LABEL 1220
+#define IDC_USER_NUMBERS       1221
+#define IDC_POOL_LABEL         1222
+#define IDC_POOL               1223
+#define IDC_INSERT_NUMBER      1224
+#define IDC_REMOVE_NUMBER      1225
+#define IDC_NEW_NUMBER         1226
+
+// "Nouveau numéro".
+#define IDD_NEW_NUMBER         301
+#define IDC_NEW_NUMBER_LABEL   1230
+#define IDC_NEW_NUMBER_TEXT    1231
