@@ -8,6 +8,11 @@ static std::string NumbersFilePath()
     return ProgramPath("\\Numaut.dat");
 }
 
+static std::string NumbersCopyPath()
+{
+    return ProgramPath("\\NumAut.sav");
+}
+
 void CreateNumbersFile()
 {
     NumbersTable& table = CurrentNumbersTable();
@@ -31,4 +36,25 @@ void LoadNumbersFile()
     }
     bytes.resize(static_cast<size_t>(got));
     DecodeNumbersFile(bytes, CurrentNumbersTable());
+}
+
+// Both copies go through a whole read and a safe replacement: the file the
+// server reads is never left half-written, whatever fails.
+void SaveNumbersCopy()
+{
+    std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(NumbersFilePath());
+    if (!bytes || !ReplaceFileSafely(NumbersCopyPath(), *bytes))
+        DeleteNumbersCopy();
+}
+
+void RestoreNumbersCopy()
+{
+    std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(NumbersCopyPath());
+    if (bytes && !bytes->empty())  // never the file replaced by nothing
+        ReplaceFileSafely(NumbersFilePath(), *bytes);
+}
+
+void DeleteNumbersCopy()
+{
+    DeleteFileA(NumbersCopyPath().c_str());
 }

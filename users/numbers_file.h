@@ -16,3 +16,13 @@ void SaveNumbersFile();
 // Reads the file into a fresh table; a missing file is made anew
 // (CreateNumbersFile). A short file gives zero records where it ends.
 void LoadNumbersFile();
+
+// The saved copy "NumAut.sav", which lets the users window drop its changes
+// to the numbers. Made when the window opens: a copy of the file, replacing
+// an older one (none is left when the file cannot be read, so that a stale
+// copy is never put back).
+void SaveNumbersCopy();
+// Puts the saved copy back over the file, whole or not at all. Without a
+// saved copy the file stays as it is.
+void RestoreNumbersCopy();
+void DeleteNumbersCopy();
