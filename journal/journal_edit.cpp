@@ -88,3 +88,19 @@ size_t RenameUserRecords(std::span<JournalRecord> records, std::string_view oldN
     }
     return renamed;
 }
+
+size_t RenameUsersRecords(std::span<JournalRecord> records, std::span<const NameChange> changes)
+{
+    size_t renamed = 0;
+    for (JournalRecord& record : records) {
+        std::string_view user = record.user();
+        for (const NameChange& change : changes) {
+            if (user == CutNameToField(change.oldName)) {
+                record.SetUser(change.newName);
+                ++renamed;
+                break;
+            }
+        }
+    }
+    return renamed;
+}

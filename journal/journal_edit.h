@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -34,3 +35,16 @@ size_t RemoveUserRecords(std::vector<JournalRecord>& records, std::string_view n
 // characters. Returns the number of records renamed.
 size_t RenameGatewayRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName);
 size_t RenameUserRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName);
+
+// One user's new name.
+struct NameChange {
+    std::string oldName;
+    std::string newName;
+};
+
+// Renames several users at once: each record takes the new name of the first
+// change whose old name it holds, and a record renamed is not looked at
+// again, so that names swapped or passed along in a chain ("A" to "B" while
+// "B" becomes "C") never merge two users' records. Returns the number of
+// records renamed.
+size_t RenameUsersRecords(std::span<JournalRecord> records, std::span<const NameChange> changes);

@@ -500,3 +500,12 @@ void RenameUserEntries(const char* oldName, const char* newName)
         });
     });
 }
+
+void RenameUsersEntries(std::span<const NameChange> changes)
+{
+    RunGuarded([changes] {
+        RewriteRecords(Backup::none, [changes](std::vector<JournalRecord>& records) {
+            return RenameUsersRecords(records, changes);
+        });
+    });
+}

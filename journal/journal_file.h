@@ -10,8 +10,10 @@
 // an error; one that cannot reach the file changes nothing.
 #pragma once
 #include <cstdint>
+#include <span>
 #include <vector>
 
+#include "journal/journal_edit.h"
 #include "journal/journal_record.h"
 
 // The records of the file, oldest first, exactly as they stand in it.
@@ -51,3 +53,6 @@ void RemoveUserEntries(const char* name);
 // characters is cut to 49.
 void RenameGatewayEntries(const char* oldName, const char* newName);
 void RenameUserEntries(const char* oldName, const char* newName);
+
+// Renames several users in one rewrite, all at once (see RenameUsersRecords).
+void RenameUsersEntries(std::span<const NameChange> changes);

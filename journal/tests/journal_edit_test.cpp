@@ -210,3 +210,36 @@ TEST(RenameRecords, LongNamesAreCutAndFoundAgain)
     EXPECT_EQ(RemoveGatewayRecords(journal.records, longName), 3u);
     EXPECT_EQ(journal.records.size(), 3u);
 }
+
+// Swaps and chains of names rename every record once, from its name before
+// the batch, so that no two users' records end up under one name.
+TEST(RenameUsersRecords, RenamesAllAtOnceWithoutMergingUsers)
+{
+    struct Case {
+        const char* what;
+        std::vector<NameChange> changes;
+        std::vector<std::string> before;
+        std::vector<std::string> after;
+        size_t renamed;
+    } cases[] = {
+        {"swap", {{"Anne", "Marc"}, {"Marc", "Anne"}}, {"Anne", "Marc", "Zoe", "Anne"}, {"Marc", "Anne", "Zoe", "Marc"}, 3},
+        {"chain", {{"A", "B"}, {"B", "C"}}, {"A", "B", "C"}, {"B", "C", "C"}, 2},
+        {"case only", {{"alice", "Alice"}}, {"alice", "ALICE", "Alice"}, {"Alice", "ALICE", "Alice"}, 1},
+        {"exact names", {{"Durand", "Dupont"}}, {"Durand2", "durand", "Durand"}, {"Durand2", "durand", "Dupont"}, 1},
+        {"none", {}, {"Anne"}, {"Anne"}, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<JournalRecord> records;
+        std::vector<std::vector<uint8_t>> expected;
+        for (size_t i = 0; i < c.before.size(); ++i) {
+            CallFields fields;
+            fields.user = c.before[i];
+            fields.filler = static_cast<uint8_t>(0x40 + i);
+            records.push_back(Record(CallBytes(fields)));
+            expected.push_back(CallBytes(fields));
+            PutField(expected.back(), 306, c.after[i]);
+        }
+        EXPECT_EQ(RenameUsersRecords(records, c.changes), c.renamed) << c.what;
+        EXPECT_EQ(AllBytes(records), expected) << c.what;
+    }
+}

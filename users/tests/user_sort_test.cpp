@@ -28,7 +28,7 @@ NumbersRecord Tagged(uint32_t position)
 
 }  // namespace
 
-TEST(SortRecordsByName, MovesNumbersAndPositionsWithTheUsers)
+TEST(SortRecordsByName, MovesNumbersPositionsAndKeysWithTheUsers)
 {
     struct Case {
         std::vector<std::string> names;
@@ -47,17 +47,20 @@ TEST(SortRecordsByName, MovesNumbersAndPositionsWithTheUsers)
         std::vector<UserRecord> users;
         std::vector<NumbersRecord> numbers;
         std::vector<uint32_t> positions;
+        std::vector<uint32_t> keys;
         for (size_t i = 0; i < c.names.size(); ++i) {
             users.push_back(Named(c.names[i]));
             numbers.push_back(Tagged(static_cast<uint32_t>(i)));
             positions.push_back(static_cast<uint32_t>(i));
+            keys.push_back(static_cast<uint32_t>(1000 + 7 * i));
         }
-        SortRecordsByName(users, numbers, positions);
+        SortRecordsByName(users, numbers, positions, keys);
         std::string what = c.names.empty() ? "(none)" : c.names[0] + "...";
         EXPECT_EQ(positions, c.positions) << what;
         for (size_t i = 0; i < c.positions.size(); ++i) {
             EXPECT_EQ(users[i].name, c.names[c.positions[i]]) << what << " slot " << i;
             EXPECT_EQ(std::string(numbers[i].numbers[0]), std::to_string(c.positions[i])) << what << " slot " << i;
+            EXPECT_EQ(keys[i], 1000 + 7 * c.positions[i]) << what << " slot " << i;
         }
     }
 }
@@ -67,6 +70,7 @@ TEST(SortUsersByName, SortsTheUsersOfTheCurrentTablesOnly)
     FreeUserTable();
     FreeNumbersTable();
     ResetPositionMap();
+    ResetUserKeys();
     UserTable& users = CurrentUserTable();
     NumbersTable& numbers = CurrentNumbersTable();
     const char* names[] = {"ZOE", "MARC", "ANNE"};
@@ -77,6 +81,8 @@ TEST(SortUsersByName, SortsTheUsersOfTheCurrentTablesOnly)
     }
     numbers.records[3] = Tagged(3);  // beyond the users: stays where it is
     PositionMap[3] = 77;
+    UserKeys[0] = 1005;  // a user added while the window is open
+    UserKeys[3] = 88;
 
     SortUsersByName();
 
@@ -90,9 +96,15 @@ TEST(SortUsersByName, SortsTheUsersOfTheCurrentTablesOnly)
     EXPECT_EQ(PositionMap[1], 1u);
     EXPECT_EQ(PositionMap[2], 0u);
     EXPECT_EQ(PositionMap[3], 77u);
+    EXPECT_EQ(UserKeys[0], 2u);
+    EXPECT_EQ(UserKeys[1], 1u);
+    EXPECT_EQ(UserKeys[2], 1005u);
+    EXPECT_EQ(UserKeys[3], 88u);
 
     ResetPositionMap();
+    ResetUserKeys();
     EXPECT_EQ(PositionMap[3], 3u);
+    EXPECT_EQ(UserKeys[2], 2u);
     EXPECT_STREQ(UserAt(-1).name, "");
     EXPECT_STREQ(UserAt(1000).name, "");
     FreeUserTable();
