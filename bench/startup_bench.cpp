@@ -144,7 +144,7 @@ size_t FileLength(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
-    return size_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    return static_cast<size_t>(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
 }
 
 // The yardstick: the whole file into memory the process did not hold before
