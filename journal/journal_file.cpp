@@ -222,8 +222,15 @@ HANDLE OpenJournalAlone(DWORD disposition, bool* existed)
     }
 }
 
+void TakeChangeStamp()
+{
+    static uint64_t lastStamp;
+    Journal.changeStamp = ++lastStamp;
+}
+
 void InstallRecords(std::vector<JournalRecord>&& records, uint64_t fileSize)
 {
+    TakeChangeStamp();
     Journal.records = std::move(records);
     Journal.count = static_cast<int32_t>(Journal.records.size());
     Journal.loadedCount = Journal.count;
@@ -233,6 +240,7 @@ void InstallRecords(std::vector<JournalRecord>&& records, uint64_t fileSize)
 // The table, emptied, its storage kept for the records read next.
 std::vector<JournalRecord> TakeRecords()
 {
+    TakeChangeStamp();
     std::vector<JournalRecord> records = std::move(Journal.records);
     records.clear();
     Journal.records.clear();

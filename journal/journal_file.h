@@ -27,6 +27,11 @@ struct JournalTable {
     // and its length. The records past loadedCount are the server's appends.
     int32_t loadedCount = 0;
     uint64_t loadedSize = 0;
+    // Taken afresh, never to a number the process used before, each time the
+    // records are replaced or rewritten; kept when records are only appended.
+    // An order built over the records at one stamp still holds for them at
+    // the same stamp. 0: not known (a table filled by hand).
+    uint64_t changeStamp = 0;
 };
 
 extern JournalTable Journal;

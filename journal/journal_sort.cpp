@@ -355,12 +355,18 @@ void BuildJournalOrder(std::span<const JournalRecord> records, int command, std:
 
 bool ExtendJournalOrder(std::span<const JournalRecord> records, int command, std::vector<int>& order)
 {
-    size_t old = order.size();
-    if (old > records.size() || !IsInOrder(records, command, order))
+    if (order.size() > records.size() || !IsInOrder(records, command, order))
         return false;
+    InsertAppendedRecords(records, command, order);
+    return true;
+}
+
+void InsertAppendedRecords(std::span<const JournalRecord> records, int command, std::vector<int>& order)
+{
+    size_t old = order.size();
+    if (old >= records.size())
+        return;
     std::vector<int> added = SortRecords(records, command, static_cast<int>(old));
-    if (added.empty())
-        return true;
     // Where each new record goes among the old ones: the places only grow,
     // as the new records come in order.
     std::vector<size_t> places(added.size());
@@ -388,5 +394,4 @@ bool ExtendJournalOrder(std::span<const JournalRecord> records, int command, std
         order[--write] = added[j];
         oldEnd = places[j];
     }
-    return true;
 }

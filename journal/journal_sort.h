@@ -30,3 +30,9 @@ void BuildJournalOrder(std::span<const JournalRecord> records, int command, std:
 // false and leaves `order` as it was. Costs a pass over `order` and a binary
 // search per new record.
 bool ExtendJournalOrder(std::span<const JournalRecord> records, int command, std::vector<int>& order);
+
+// The same extension for an `order` known to be the command's order of the
+// first order.size() records, which must not outnumber the records (built
+// or extended over them since they last changed): without the pass that
+// checks it.
+void InsertAppendedRecords(std::span<const JournalRecord> records, int command, std::vector<int>& order);

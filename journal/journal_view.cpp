@@ -28,6 +28,7 @@ namespace {
 // and the rows of the pane drawn from it.
 std::vector<int> SortIndex;
 int SortIndexColumn;
+uint64_t SortIndexStamp;  // Journal.changeStamp when SortIndex was last brought up to date
 std::vector<int> Rows;
 
 // Every column is 5 pixels wider than its text area: the table is the pane
@@ -73,14 +74,27 @@ JournalFilter CurrentFilter()
     return filter;
 }
 
+// Whether the records SortIndex covers are the ones it was built for: no
+// load or rewrite replaced them since, only appends came.
+bool SortIndexCoversSameRecords(size_t recordCount)
+{
+    return Journal.changeStamp != 0 && SortIndexStamp == Journal.changeStamp && SortIndex.size() <= recordCount;
+}
+
 // Brings SortIndex to the current sort column over the whole journal: the
-// records appended since it was built go into their places; anything else
-// sorts everything again. Both give the one order of the column.
+// records appended since it was built go into their places (checking the
+// order first unless the records it covers are known unchanged); anything
+// else sorts everything again. Both give the one order of the column.
 void UpdateSortIndex()
 {
     int command = ValidSortCommand(JournalSettings.sortColumn);
     std::span<const JournalRecord> records = JournalRecords();
     try {
+        if (SortIndexColumn == command && SortIndexCoversSameRecords(records.size())) {
+            InsertAppendedRecords(records, command, SortIndex);
+            return;
+        }
+        SortIndexStamp = Journal.changeStamp;
         if (SortIndexColumn == command && ExtendJournalOrder(records, command, SortIndex))
             return;
         BuildJournalOrder(records, command, SortIndex);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <set>
 
+#include "journal/journal_reload.h"
 #include "journal/tests/journal_fixture.h"
 #include "tests/wine/test_support.h"
 #include "tools/journal_appender/append_record.h"
@@ -282,6 +283,42 @@ TEST_F(JournalFileTest, RewritesKeepTheRecordsAppendedSinceTheLastLoad)
         EXPECT_EQ(FileNow(), JournalFileBytes(expected)) << c.name;
         EXPECT_EQ(TableBytes(), expected) << c.name;
     }
+}
+
+TEST_F(JournalFileTest, EveryLoadOrRewriteTakesANewChangeStampAndAppendsKeepIt)
+{
+    // The steps run in turn on one journal; a stamp once used never comes back.
+    std::vector<uint8_t> late = CallBytes({.user = "Dupont", .number = "0600000000", .filler = 0x70});
+    std::string path = JournalDat();
+    struct Step { const char* name; std::function<void()> run; bool newStamp; } steps[] = {
+        {"first load", [] { LoadJournal(); }, true},
+        {"tick with nothing new", [] { LoadJournalAppends(); }, false},
+        {"tick reading an append", [&] { AppendAsServer(path, late); LoadJournalAppends(); }, false},
+        {"load again", [] { LoadJournal(); }, true},
+        {"rename", [] { RenameUserEntries("Durand", "Dubois"); }, true},
+        {"removal", [] { RemoveGatewayEntries("Lyon"); }, true},
+        {"purge", [] { PurgeJournal("01/01/1990 00:00:00"); }, true},
+        {"save", [] { SaveJournal(); }, true},
+        {"tick after a shortening elsewhere", [&] { WriteBytes(path, JournalFileBytes({late})); LoadJournalAppends(); },
+         true},
+        {"tick reading two appends", [&] { AppendAsServer(path, late); AppendAsServer(path, late); LoadJournalAppends(); },
+         false},
+    };
+    WriteBytes(path, JournalFileBytes(NamedCalls()));
+    EXPECT_EQ(Journal.changeStamp, 0u);
+    std::set<uint64_t> used = {0};
+    for (const Step& step : steps) {
+        uint64_t before = Journal.changeStamp;
+        int32_t count = Journal.count;
+        step.run();
+        if (step.newStamp) {
+            EXPECT_TRUE(used.insert(Journal.changeStamp).second) << step.name << ": stamp " << Journal.changeStamp;
+        } else {
+            EXPECT_EQ(Journal.changeStamp, before) << step.name;
+            EXPECT_GE(Journal.count, count) << step.name;
+        }
+    }
+    EXPECT_EQ(Journal.count, 3);
 }
 
 TEST_F(JournalFileTest, SaveWritesTheTableFollowedByTheLaterAppends)

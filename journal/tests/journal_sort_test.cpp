@@ -222,9 +222,13 @@ TEST(ExtendJournalOrder, PlacesAppendedRecordsAsAFullSortWould)
                 std::span<const JournalRecord> loaded(records.data(), before);
                 std::vector<int> order;
                 BuildJournalOrder(loaded, command, order);
+                std::vector<int> unchecked = order;
                 ASSERT_TRUE(ExtendJournalOrder(records, command, order)) << NameOf(command);
                 ASSERT_EQ(order, reference::JournalOrder(records, command))
                     << NameOf(command) << ", " << before << " of " << count << " records sorted before";
+                InsertAppendedRecords(records, command, unchecked);
+                ASSERT_EQ(unchecked, order) << NameOf(command) << ", without the check, " << before << " of "
+                                            << count << " records sorted before";
             }
         }
     }

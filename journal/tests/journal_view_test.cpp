@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -356,6 +357,30 @@ TEST_F(JournalViewTest, AppendedRecordsTakeTheirPlacesInEveryOrder)
             Append(Call(users[(i + command) % 5], std::to_string(command + i).c_str(), static_cast<uint32_t>(i * 30)));
         RefreshJournalOnTimer(main_);
         EXPECT_EQ(JournalRows(), ReferenceOrder(command)) << "column " << command;
+    }
+}
+
+TEST_F(JournalViewTest, AppendsAfterARewriteTakeTheirPlacesInTheRewrittenOrder)
+{
+    // Each rewrite changes the records the last sort covered, and nothing
+    // refreshes the pane before the server's next append: that tick must
+    // order the records as they now stand, not extend the older order.
+    struct Case { const char* name; int command; std::function<void()> rewrite; } cases[] = {
+        {"user renamed", 7, [] { RenameUserEntries("Durand", "Zola"); }},
+        {"gateway renamed", 6, [] { RenameGatewayEntries("Pass1", "Aix"); }},
+        {"gateway's records removed", 6, [] { RemoveGatewayEntries("Paris"); }},
+    };
+    for (const Case& c : cases) {
+        std::vector<CallFields> calls = kCalls;
+        calls[2].gateway = "Paris";
+        WriteJournal(calls);
+        LoadJournal();
+        SortJournal(c.command);
+        c.rewrite();
+        Append(Call("Dupont", "0150", 45, "Lyon"));
+        RefreshJournalOnTimer(main_);
+        EXPECT_EQ(JournalRows(), ReferenceOrder(c.command)) << c.name;
+        EXPECT_EQ(PaneCount(), Journal.count) << c.name;
     }
 }
 
