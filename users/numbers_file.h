@@ -16,3 +16,9 @@ void SaveNumbersFile();
 // Reads the file into a fresh table; a missing file is made anew
 // (CreateNumbersFile). A short file gives zero records where it ends.
 void LoadNumbersFile();
+
+// "NumAut.sav", the copy of the file that the users window makes when it
+// opens, puts back when its changes are dropped and deletes when it closes.
+void SaveNumbersCopy();
+void RestoreNumbersCopy();
+void DeleteNumbersCopy();
