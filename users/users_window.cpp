@@ -217,7 +217,7 @@ static void TakeOverChangedPassword(HWND dialog, int position, int record)
 
 void DrawUserRow(HWND dialog, const DRAWITEMSTRUCT* item)
 {
-    if (item->itemID == static_cast<UINT>(-1))
+    if (item->CtlID != IDC_USERS_LIST || item->itemID == static_cast<UINT>(-1))
         return;
     RECT row = item->rcItem;
     if (item->itemAction == ODA_FOCUS) {
@@ -439,6 +439,11 @@ static void ValidateUser(HWND dialog)
     RefreshSelectedPage(dialog, 0);
     SortUsersByName();
     SaveWorkFiles(dialog);
+    // The selection stays on its row, which now holds whichever user the sort
+    // put there: the page must show that user, whom "&Supprimer" and
+    // "Modi&fier" would take.
+    LoadEditBuffers(row);
+    RefreshSelectedPage(dialog, 0);
     SetBrowseButtons(dialog, 0);
     SetFocus(UsersList(dialog));
     InvalidateRect(UsersList(dialog), nullptr, TRUE);

@@ -274,6 +274,32 @@ TEST_F(UsersWindowTest, CancellingAnEditDropsTheTypedValues)
     EXPECT_EQ(ReadUsers(Path("\\reseau.dat")).passwords, std::vector<std::string>{"PASS"});
 }
 
+TEST_F(UsersWindowTest, TabsSwitchTheConfigurationPage)
+{
+    WriteUsers({{"ALAIN"}, {"BRUNO", 1}});
+    ModalRecorder recorder;
+    Open();
+    auto tabSelected = [this](int id) { return SendDlgItemMessageA(dialog_, id, kTabIsSelected, 0, 0) != 0; };
+    Press(IDC_TAB_NUMBERS);
+    EXPECT_TRUE(tabSelected(IDC_TAB_NUMBERS));
+    EXPECT_FALSE(tabSelected(IDC_TAB_CONFIGURATION));
+    for (int id : {IDC_USER_NAME_LABEL, IDC_USER_NAME, IDC_USER_PASSWORD_LABEL, IDC_USER_PASSWORD,
+                   IDC_USER_CATEGORY_LABEL, IDC_USER_CATEGORY}) {
+        EXPECT_FALSE(Shown(id)) << id;
+        EXPECT_FALSE(Enabled(id)) << id;
+    }
+    // A row chosen meanwhile shows on the configuration page once it is back,
+    // editable when the choice is being edited.
+    SelectRow(1);
+    Press(IDC_USER_MODIFY);
+    Press(IDC_TAB_CONFIGURATION);
+    EXPECT_TRUE(tabSelected(IDC_TAB_CONFIGURATION));
+    EXPECT_TRUE(Shown(IDC_USER_NAME));
+    EXPECT_TRUE(Enabled(IDC_USER_NAME));
+    EXPECT_EQ(Text(IDC_USER_NAME), "BRUNO");
+    EXPECT_TRUE(recorder.Calls().empty());
+}
+
 // ---- "A&jouter"
 
 TEST_F(UsersWindowTest, AddedUsersTakeTheLowestFreeStationAndTheirNameAsPassword)
@@ -403,9 +429,11 @@ TEST_F(UsersWindowTest, ValidatingStoresTheFieldsAndSortsTheWorkCopy)
     SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_USER_CATEGORY, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog_, IDC_USER_CATEGORY)));
     Press(IDC_USER_VALIDATE);
-    // The row stays where it was and now shows the user that the sort put there.
+    // The row stays where it was and now holds the user that the sort put
+    // there; the page shows that user.
     EXPECT_EQ(Selection(), 0);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"ALAIN", "BRUNO"}));  // rows are not refilled
+    EXPECT_EQ(Text(IDC_USER_NAME), "BRUNO");
+    EXPECT_EQ(Text(IDC_USER_PASSWORD), "B");
     StoredUsers work = ReadUsers(Path("\\usertemp\\reseau.dat"));
     EXPECT_EQ(work.names, (std::vector<std::string>{"BRUNO", "ZOE"}));
     EXPECT_EQ(work.passwords, (std::vector<std::string>{"B", "MOTDEPASSE"}));
@@ -606,13 +634,16 @@ TEST_F(UsersWindowTest, CloseRequestGoesThroughAnnuler)
     }
 }
 
-TEST_F(UsersWindowTest, EscapeWhileEditingDropsTheEditOnly)
+TEST_F(UsersWindowTest, EnterAndEscapeWhileEditing)
 {
     WriteUsers({{"ALAIN"}});
     ModalRecorder recorder;
     Open();
     Press(IDC_USER_MODIFY);
     Type(IDC_USER_NAME, "AUTRE");
+    Press(IDOK);  // the Enter key: "OK" is not taken while editing
+    EXPECT_FALSE(Closed());
+    EXPECT_TRUE(Editing());
     Press(IDCANCEL);
     EXPECT_FALSE(Closed());
     EXPECT_FALSE(Editing());
