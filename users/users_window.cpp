@@ -1,8 +1,10 @@
 #include "users/users_window.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "journal/journal_settings.h"
 #include "journal/journal_view.h"
@@ -42,6 +44,9 @@ constexpr char kAttention[] = "Attention";
 int UsersModified;
 char EditName[kMaxNameLength + 1];
 char EditPassword[kMaxNameLength + 1];  // scrambled, as stored
+// The password typed last holds a character that scrambles to the byte that
+// ends the text: stored, it would be cut short there.
+bool EditPasswordCut;
 uint8_t EditCategory;
 int32_t EditMultiSession;
 std::string FilterUserName;
@@ -157,6 +162,7 @@ void LoadEditBuffers(int position)
     const UserRecord& user = UserAt(position);
     CopyName(EditName, StoredName(user));
     CopyName(EditPassword, std::string_view(user.password, strnlen(user.password, sizeof user.password)));
+    EditPasswordCut = false;
     EditCategory = user.category;
     EditMultiSession = user.multiSession;
     EditNumbers = position >= 0 && position < MaxUsers ? CurrentNumbersTable().records[position] : NumbersRecord{};
@@ -432,6 +438,11 @@ static void ValidateUser(HWND dialog)
         EditMode = 1;
         return;
     }
+    if (EditPasswordCut) {
+        Warn(dialog, "Ce mot de passe contient un caractère qui ne peut pas être enregistré.");
+        EditMode = 1;
+        return;
+    }
     if (!FilterUserName.empty() && FilterUserName == StoredName(UserAt(row)))
         FilterUserName = EditName;
     StoreEditBuffers(row);
@@ -526,6 +537,7 @@ static void TakeFieldChange(HWND dialog, int id, int code)
     case IDC_USER_PASSWORD:
         if (code == EN_CHANGE) {
             GetDlgItemTextA(dialog, IDC_USER_PASSWORD, text, sizeof text);
+            EditPasswordCut = !IsStorablePassword(text);
             ScrambleText(text);
             CopyName(EditPassword, std::string_view(text, strnlen(text, sizeof text)));
         }

@@ -378,6 +378,7 @@ TEST_F(UsersWindowTest, ValidatingChecksTheName)
         int row;  // in the sorted list ALAIN, BRUNO, Claire
         const char* name;
         const char* message;  // nullptr: accepted
+        const char* password = nullptr;  // typed too, when not null
     } cases[] = {
         {1, "alain", "Ce nom est déjà utilisé pour le poste 0."},
         {0, "CLAIRE", "Ce nom est déjà utilisé pour le poste 2."},
@@ -388,6 +389,10 @@ TEST_F(UsersWindowTest, ValidatingChecksTheName)
         {2, "con", "Ce nom ne peut pas servir de nom de répertoire."},
         {2, "point.", "Ce nom ne peut pas servir de nom de répertoire."},
         {2, "Zo\xE9", nullptr},
+        // \x9F at index 2 scrambles to the terminating zero: the password would be cut.
+        {1, "BRUNO", "Ce mot de passe contient un caractère qui ne peut pas être enregistré.", "AB\x9F"},
+        {1, "BRUNO", nullptr, "AB\x9E"},
+        {1, "alain", "Ce nom est déjà utilisé pour le poste 0.", "AB\x9F"},  // the name is checked first
     };
     for (const auto& c : cases) {
         std::string what = std::string("row ") + std::to_string(c.row) + " named '" + c.name + "'";
@@ -397,6 +402,8 @@ TEST_F(UsersWindowTest, ValidatingChecksTheName)
         SelectRow(c.row);
         Press(IDC_USER_MODIFY);
         Type(IDC_USER_NAME, c.name);
+        if (c.password)
+            Type(IDC_USER_PASSWORD, c.password);
         Press(IDC_USER_VALIDATE);
         if (c.message) {
             ASSERT_EQ(recorder.Calls().size(), 1u) << what;
