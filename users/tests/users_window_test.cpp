@@ -691,6 +691,22 @@ TEST_F(UsersWindowTest, OkTellsActiveUsersThatMovedAndClearsTheirOldRecord)
     EXPECT_TRUE(recorder.Calls().empty());
 }
 
+TEST_F(UsersWindowTest, OkTellsNoUserThroughAPathOutsideItsDirectory)
+{
+    // A user named ".." (from a file written elsewhere) moves from 1 to 0:
+    // its settings file would be the parent directory's.
+    WriteUsers({{"A", 0}, {"..", 1}});
+    SetActivity(1, 1);
+    std::string outside = Path("\\..\\minitel.ini");
+    DeleteFileA(outside.c_str());
+    ModalRecorder recorder;
+    Open();
+    Press(IDOK);
+    ASSERT_TRUE(Closed());
+    EXPECT_FALSE(Exists(outside));
+    EXPECT_EQ(ReadBytes(Path("\\ActUser.dat"))[3], 0);  // its old record is still cleared
+}
+
 TEST_F(UsersWindowTest, TheJournalFilterFollowsItsUser)
 {
     struct Case {
