@@ -1,16 +1,703 @@
 #include "users/users_window.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "journal/journal_settings.h"
+#include "journal/journal_view.h"
+#include "resources/resource.h"
+#include "shell/app.h"
+#include "shell/modal_seam.h"
+#include "shell/profile.h"
+#include "shell/program_dir.h"
+#include "shell/window_utils.h"
+#include "states/activity_files.h"
+#include "users/directory_name.h"
+#include "users/numbers_file.h"
+#include "users/numbers_page.h"
+#include "users/user_database.h"
+#include "users/user_dir_ops.h"
+#include "users/user_sort.h"
+#include "users/user_table_ops.h"
+#include "users/user_tables.h"
+#include "users/windows_user.h"
+#include "zemoctln/zemoctln.h"
+
 int EditMode;
 NumbersRecord EditNumbers;
 
-// The users window comes with its own work; until then "/u" leaves after the
-// login.
-INT_PTR ShowUsersWindow(HWND)
+namespace {
+
+constexpr UINT_PTR kRepaintTimer = 1;
+constexpr UINT kRepaintPeriod = 1000;
+constexpr ULONG_PTR kUsersHelpContext = 101;
+constexpr int kRowHeight = 16;
+constexpr int kMarkWidth = 16;
+constexpr COLORREF kMarkTransparent = RGB(255, 0, 255);
+constexpr char kAdministrator[] = "Administrateur";
+constexpr char kUser[] = "Utilisateur";
+constexpr char kAttention[] = "Attention";
+
+int UsersModified;
+char EditName[kMaxNameLength + 1];
+char EditPassword[kMaxNameLength + 1];  // scrambled, as stored
+// The password typed last holds a character that scrambles to the byte that
+// ends the text: stored, it would be cut short there.
+bool EditPasswordCut;
+uint8_t EditCategory;
+int32_t EditMultiSession;
+std::string FilterUserName;
+// Set while the window puts the edit buffers into the fields, so that the
+// change notifications this raises do not flow back into the buffers.
+int FillingFields;
+
+std::span<const UserRecord> Users()
 {
+    return std::span<const UserRecord>(CurrentUserTable().records).first(static_cast<size_t>(UserCount()));
+}
+
+void CopyName(char (&to)[kMaxNameLength + 1], std::string_view from)
+{
+    std::memset(to, 0, sizeof to);
+    std::memcpy(to, from.data(), std::min(from.size(), kMaxNameLength));
+}
+
+HWND UsersList(HWND dialog)
+{
+    return GetDlgItem(dialog, IDC_USERS_LIST);
+}
+
+// The selected row, or -1.
+int SelectedRow(HWND dialog)
+{
+    auto row = static_cast<int>(SendMessageA(UsersList(dialog), LB_GETCURSEL, 0, 0));
+    return row == LB_ERR ? -1 : row;
+}
+
+bool ConfigurationTabSelected(HWND dialog)
+{
+    return SendDlgItemMessageA(dialog, IDC_TAB_CONFIGURATION, kTabIsSelected, 0, 0) != 0;
+}
+
+void FocusControl(HWND dialog, int id)
+{
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+}
+
+void ShowControl(HWND dialog, int id, bool shown, bool enabled)
+{
+    HWND control = GetDlgItem(dialog, id);
+    ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
+    EnableWindow(control, enabled);
+}
+
+int AskQuestion(HWND dialog, const char* text)
+{
+    return ShowMessageBox(dialog, text, kAttention, MB_YESNO | MB_ICONEXCLAMATION);
+}
+
+void Warn(HWND dialog, const char* text, const char* caption = kAttention)
+{
+    ShowMessageBox(dialog, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace
+
+void SetBrowseButtons(HWND dialog, int editing)
+{
+    bool browse = editing == 0;
+    for (int id : {IDC_USERS_LIST, IDOK, IDCANCEL, IDC_USER_DELETE})
+        EnableWindow(GetDlgItem(dialog, id), browse);
+    ShowControl(dialog, IDC_USER_ADD, browse, browse);
+    ShowControl(dialog, IDC_USER_MODIFY, browse, browse);
+    ShowControl(dialog, IDC_USER_VALIDATE, !browse, !browse);
+    ShowControl(dialog, IDC_USER_CANCEL_EDIT, !browse, !browse);
+}
+
+void ShowConfigurationPage(HWND dialog, int editing)
+{
+    for (int id : {IDC_USER_NAME_LABEL, IDC_USER_PASSWORD_LABEL, IDC_USER_CATEGORY_LABEL})
+        ShowControl(dialog, id, true, true);
+    for (int id : {IDC_USER_NAME, IDC_USER_PASSWORD, IDC_USER_CATEGORY})
+        ShowControl(dialog, id, true, editing != 0);
+    ShowControl(dialog, IDC_USER_MULTI_SESSION, false, editing != 0);
+}
+
+void HideConfigurationPage(HWND dialog)
+{
+    for (int id : {IDC_USER_NAME_LABEL, IDC_USER_PASSWORD_LABEL, IDC_USER_CATEGORY_LABEL, IDC_USER_NAME,
+                   IDC_USER_PASSWORD, IDC_USER_CATEGORY, IDC_USER_MULTI_SESSION})
+        ShowControl(dialog, id, false, false);
+}
+
+static void SelectCategory(HWND dialog, const char* text)
+{
+    LRESULT index = SendDlgItemMessageA(dialog, IDC_USER_CATEGORY, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(text));
+    if (index != CB_ERR)
+        SendDlgItemMessageA(dialog, IDC_USER_CATEGORY, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void FillConfigurationPage(HWND dialog)
+{
+    ++FillingFields;
+    SetDlgItemTextA(dialog, IDC_USER_NAME, EditName);
+    char password[sizeof EditPassword];
+    std::memcpy(password, EditPassword, sizeof password);
+    UnscrambleText(password);
+    SetDlgItemTextA(dialog, IDC_USER_PASSWORD, password);
+    if (EditCategory == CategoryAdministrator)
+        SelectCategory(dialog, kAdministrator);
+    else if (EditCategory == CategoryUser)
+        SelectCategory(dialog, kUser);
+    CheckDlgButton(dialog, IDC_USER_MULTI_SESSION, EditMultiSession != 0 ? BST_CHECKED : BST_UNCHECKED);
+    --FillingFields;
+}
+
+void LoadEditBuffers(int position)
+{
+    const UserRecord& user = UserAt(position);
+    CopyName(EditName, StoredName(user));
+    CopyName(EditPassword, std::string_view(user.password, strnlen(user.password, sizeof user.password)));
+    EditPasswordCut = false;
+    EditCategory = user.category;
+    EditMultiSession = user.multiSession;
+    EditNumbers = position >= 0 && position < MaxUsers ? CurrentNumbersTable().records[position] : NumbersRecord{};
+}
+
+int FindUserByName(const char* name)
+{
+    return FindNamedUser(Users(), std::string_view(name, strnlen(name, kMaxNameLength + 1)));
+}
+
+void AssignStationNumber()
+{
+    UserAt(UserCount()).station = FindFreeStation(Users());
+}
+
+int CheckUserName(HWND owner, const char* name, int position)
+{
+    std::string_view typed(name, strnlen(name, kMaxNameLength + 1));
+    if (typed.empty()) {
+        Warn(owner, "Impossible de définir un nom vide");
+        return 1;
+    }
+    // The name becomes the user's directory in the program directory.
+    if (!IsUsableDirectoryName(typed)) {
+        Warn(owner, "Ce nom ne peut pas servir de nom de répertoire.");
+        return 1;
+    }
+    int other = FindNameClash(Users(), typed, position);
+    if (other >= 0) {
+        char text[128];
+        std::snprintf(text, sizeof text, "Ce nom est déjà utilisé pour le poste %d.", other);
+        Warn(owner, text);
+        return 1;
+    }
     return 0;
 }
 
-INT_PTR CALLBACK UsersDialog(HWND, UINT, WPARAM, LPARAM)
+// A workstation changed its user's password in reseau.dat: the table takes it
+// over, and so does the work copy, which "OK" would otherwise put back over it.
+static void TakeOverChangedPassword(HWND dialog, int position, int record)
 {
+    UserRecord& user = UserAt(position);
+    char name[kMaxNameLength + 1] = {};
+    CopyName(name, StoredName(user));
+    char stored[21] = {};
+    if (ReadStoredPassword(name, stored)) {
+        std::memcpy(user.password, stored, sizeof user.password);
+        SaveUserDatabase(dialog, 1);
+    }
+    ClearPasswordChanged(record);
+    if (EditMode == 0 && SelectedRow(dialog) == position) {
+        std::memcpy(EditPassword, user.password, sizeof EditPassword);
+        EditPassword[kMaxNameLength] = 0;
+        if (ConfigurationTabSelected(dialog))
+            FillConfigurationPage(dialog);
+    }
+}
+
+void DrawUserRow(HWND dialog, const DRAWITEMSTRUCT* item)
+{
+    if (item->CtlID != IDC_USERS_LIST || item->itemID == static_cast<UINT>(-1))
+        return;
+    RECT row = item->rcItem;
+    if (item->itemAction == ODA_FOCUS) {
+        DrawFocusRect(item->hDC, &row);
+        return;
+    }
+    auto position = static_cast<int>(item->itemData);
+    bool selected = (item->itemState & ODS_SELECTED) != 0;
+    FillRect(item->hDC, &row, selected ? static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)) : WindowBrush);
+    int oldMode = SetBkMode(item->hDC, TRANSPARENT);
+    COLORREF oldColour = SetTextColor(item->hDC, selected ? GetSysColor(COLOR_WINDOW) : RGB(0, 0, 0));
+    std::string name(StoredName(UserAt(position)));
+    int width = row.right - row.left;
+    FitText(item->hDC, name, width - kMarkWidth);
+    TextOutA(item->hDC, row.left, row.top + 1, name.c_str(), static_cast<int>(name.size()));
+    SetTextColor(item->hDC, oldColour);
+    SetBkMode(item->hDC, oldMode);
+
+    if (position < 0 || position >= MaxUsers)
+        return;
+    auto record = static_cast<int>(PositionMap[position]);
+    if (UserActiveFlags[record])
+        ZemoDrawTransparent(item->hDC, row.left + width - kMarkWidth, row.top, ActiveMarkBitmap, kMarkTransparent);
+    if (PasswordChanged(record))
+        TakeOverChangedPassword(dialog, position, record);
+    if (item->itemState & ODS_FOCUS)
+        DrawFocusRect(item->hDC, &row);
+}
+
+static void FillUsersList(HWND dialog)
+{
+    HWND list = UsersList(dialog);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (int p = 0; p < UserCount(); ++p) {
+        std::string name(StoredName(UserAt(p)));
+        auto row = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(row), p);
+    }
+}
+
+static void SelectRow(HWND dialog, int row)
+{
+    SendMessageA(UsersList(dialog), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+}
+
+static void RefreshSelectedPage(HWND dialog, int editing)
+{
+    if (ConfigurationTabSelected(dialog)) {
+        ShowConfigurationPage(dialog, editing);
+        FillConfigurationPage(dialog);
+    } else {
+        ShowNumbersPage(dialog, editing);
+        FillNumbersPage(dialog);
+    }
+}
+
+static void SaveWorkFiles(HWND dialog)
+{
+    SaveUserDatabase(dialog, 1);
+    SaveNumbersFile();
+}
+
+// ---- Opening and closing
+
+static void FillCategoryList(HWND dialog)
+{
+    SendDlgItemMessageA(dialog, IDC_USER_CATEGORY, CB_RESETCONTENT, 0, 0);
+    for (const char* text : {kUser, kAdministrator})
+        SendDlgItemMessageA(dialog, IDC_USER_CATEGORY, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
+static void AttachTabs(HWND dialog)
+{
+    for (int id : {IDC_TAB_CONFIGURATION, IDC_TAB_NUMBERS})
+        SendDlgItemMessageA(dialog, id, kTabAttachFrame, IDC_PAGE_FRAME, 0);
+    SendDlgItemMessageA(dialog, IDC_TAB_CONFIGURATION, kTabSelect, 1, 0);
+}
+
+static void OpenUsersDialog(HWND dialog)
+{
+    CentreWindow(dialog);
+    SetTimer(dialog, kRepaintTimer, kRepaintPeriod, nullptr);
+    EditMode = 0;
+    OpenUserWorkCopy();
+    LoadUserDatabase(dialog, GetProgramDir() + "\\usertemp");
+    LoadNumbersFile();
+    ClearPendingDirOps();
+    HideNumbersPage(dialog);
+    ShowConfigurationPage(dialog, 0);
+    ResetPositionMap();
+    SortUsersByName();
+    FillUsersList(dialog);
+    if (UserCount() > 0)
+        SelectRow(dialog, 0);
+    FillCategoryList(dialog);
+    AttachTabs(dialog);
+    SetBrowseButtons(dialog, 0);
+    int row = SelectedRow(dialog);
+    if (row >= 0) {
+        LoadEditBuffers(row);
+        ShowConfigurationPage(dialog, 0);
+        FillConfigurationPage(dialog);
+    }
+    int filter = JournalSettings.userFilter;
+    FilterUserName = filter >= 0 && filter < UserCount() ? std::string(StoredName(UserAt(filter))) : std::string();
+    UsersModified = 0;
+    SendDlgItemMessageA(dialog, IDC_USER_NAME, EM_LIMITTEXT, kMaxNameLength, 0);
+    SendDlgItemMessageA(dialog, IDC_USER_PASSWORD, EM_LIMITTEXT, kMaxNameLength, 0);
+    SaveNumbersCopy();
+    SetFocus(UsersList(dialog));
+    if (StandaloneDialog)
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_USER_ADD, BN_CLICKED), 0);
+}
+
+static void CloseUsersDialog(HWND dialog)
+{
+    KillTimer(dialog, kRepaintTimer);
+    FreeNumbersTable();
+    DiscardUserWorkCopy();
+    DeleteNumbersCopy();
+    EndDialog(dialog, 1);
+}
+
+// ---- Browse and edit commands
+
+static void SelectUser(HWND dialog)
+{
+    SetBrowseButtons(dialog, 0);
+    EditMode = 0;
+    int row = SelectedRow(dialog);
+    if (row >= 0) {
+        LoadEditBuffers(row);
+        RefreshSelectedPage(dialog, 0);
+    }
+}
+
+static void ModifyUser(HWND dialog)
+{
+    int row = SelectedRow(dialog);
+    if (row < 0)
+        return;
+    EditMode = 1;
+    SetBrowseButtons(dialog, 1);
+    NoteUserEditStarted(row);
+    LoadEditBuffers(row);
+    FillUserNumbersList(dialog);
+    RefreshSelectedPage(dialog, 1);
+    FocusControl(dialog, ConfigurationTabSelected(dialog) ? IDC_USER_NAME : IDC_USER_NUMBERS);
+}
+
+// The new user's name and password: in stand-alone use the Windows user, who
+// chooses a password at once; otherwise "Poste" and the station, with the
+// name as first password.
+static void NameNewUser(UserRecord& user)
+{
+    std::memset(user.name, 0, sizeof user.name);
+    std::memset(user.password, 0, sizeof user.password);
+    if (StandaloneDialog) {
+        std::string name = GetWindowsUserName();
+        CopyName(user.name, name);
+        return;
+    }
+    std::snprintf(user.name, sizeof user.name, "Poste%d", user.station + 1);
+    std::memcpy(user.password, user.name, sizeof user.password);
+    ScrambleText(user.password);
+}
+
+static void AddUser(HWND dialog)
+{
+    if (UserCount() >= MaxUsers) {
+        Warn(dialog, "Le nombre maximum d'utilisateurs est atteint.");
+        return;
+    }
+    AssignStationNumber();
+    int position = UserCount();
+    UserRecord& user = UserAt(position);
+    NameNewUser(user);
+    user.category = CategoryUser;
+    ++CurrentUserTable().header.userCount;
+    NoteUserAdded(position);
+    SaveWorkFiles(dialog);
+    FillUsersList(dialog);
+    SelectRow(dialog, position);
+    EditMode = 0;
+    LoadEditBuffers(position);
+    EditNumbers = NumbersRecord{};
+    RefreshSelectedPage(dialog, 0);
+    SetBrowseButtons(dialog, 0);
+    UsersModified = 1;
+    ModifyUser(dialog);
+    if (StandaloneDialog)
+        FocusControl(dialog, IDC_USER_PASSWORD);
+}
+
+static void StoreEditBuffers(int row)
+{
+    UserRecord& user = UserAt(row);
+    std::memcpy(user.name, EditName, sizeof user.name);
+    std::memcpy(user.password, EditPassword, sizeof user.password);
+    user.category = EditCategory;
+    user.multiSession = static_cast<uint16_t>(EditMultiSession & 0xFFFF);
+    CurrentNumbersTable().records[static_cast<size_t>(row)] = EditNumbers;
+}
+
+static void ValidateUser(HWND dialog)
+{
+    EditMode = 0;
+    int row = SelectedRow(dialog);
+    if (row < 0)
+        return;
+    if (CheckUserName(dialog, EditName, row)) {
+        EditMode = 1;
+        return;
+    }
+    if (EditPasswordCut) {
+        Warn(dialog, "Ce mot de passe contient un caractère qui ne peut pas être enregistré.");
+        EditMode = 1;
+        return;
+    }
+    if (!FilterUserName.empty() && FilterUserName == StoredName(UserAt(row)))
+        FilterUserName = EditName;
+    StoreEditBuffers(row);
+    NoteUserValidated(row);
+    RefreshSelectedPage(dialog, 0);
+    SortUsersByName();
+    SaveWorkFiles(dialog);
+    // The selection stays on its row, which now holds whichever user the sort
+    // put there: the page must show that user, whom "&Supprimer" and
+    // "Modi&fier" would take.
+    LoadEditBuffers(row);
+    RefreshSelectedPage(dialog, 0);
+    SetBrowseButtons(dialog, 0);
+    SetFocus(UsersList(dialog));
+    InvalidateRect(UsersList(dialog), nullptr, TRUE);
+    UsersModified = 1;
+}
+
+static void CancelEdit(HWND dialog)
+{
+    EditMode = 0;
+    int row = SelectedRow(dialog);
+    if (row >= 0) {
+        LoadEditBuffers(row);
+        RefreshSelectedPage(dialog, 0);
+    }
+    SetBrowseButtons(dialog, 0);
+    SetFocus(UsersList(dialog));
+}
+
+static void DeleteUser(HWND dialog)
+{
+    int row = SelectedRow(dialog);
+    if (row < 0)
+        return;
+    if (UserActiveFlags[PositionMap[static_cast<size_t>(row)]]) {
+        Warn(dialog, "Impossible de supprimer cet utilisateur car son poste est actuellement lancé", "ATTENTION");
+        return;
+    }
+    if (AskQuestion(dialog, "Voulez-vous vraiment supprimer cet utilisateur?") != IDYES)
+        return;
+    NoteUserDeleted(row);
+    RemoveUserSlot(CurrentUserTable().records, CurrentNumbersTable().records, PositionMap, static_cast<size_t>(row));
+    --CurrentUserTable().header.userCount;
+    SaveWorkFiles(dialog);
+    FillUsersList(dialog);
+    if (UserCount() > 0)
+        SelectRow(dialog, std::min(row, UserCount() - 1));
+    EditMode = 0;
+    if (SelectedRow(dialog) >= 0) {
+        LoadEditBuffers(SelectedRow(dialog));
+        RefreshSelectedPage(dialog, 0);
+    }
+    SetBrowseButtons(dialog, 0);
+    UsersModified = 1;
+}
+
+static void ShowConfigurationTab(HWND dialog)
+{
+    SendDlgItemMessageA(dialog, IDC_TAB_CONFIGURATION, kTabSelect, 1, 0);
+    if (SelectedRow(dialog) < 0)
+        return;
+    HideNumbersPage(dialog);
+    ShowConfigurationPage(dialog, EditMode);
+    FillConfigurationPage(dialog);
+}
+
+static void ShowNumbersTab(HWND dialog)
+{
+    SendDlgItemMessageA(dialog, IDC_TAB_NUMBERS, kTabSelect, 1, 0);
+    if (SelectedRow(dialog) < 0)
+        return;
+    HideConfigurationPage(dialog);
+    ShowNumbersPage(dialog, EditMode);
+    FillNumbersPage(dialog);
+}
+
+// ---- Field changes
+
+static void TakeFieldChange(HWND dialog, int id, int code)
+{
+    if (FillingFields || SelectedRow(dialog) < 0)
+        return;
+    char text[kMaxNameLength + 1] = {};
+    switch (id) {
+    case IDC_USER_NAME:
+        if (code == EN_CHANGE) {
+            GetDlgItemTextA(dialog, IDC_USER_NAME, text, sizeof text);
+            CopyName(EditName, text);
+        }
+        break;
+    case IDC_USER_PASSWORD:
+        if (code == EN_CHANGE) {
+            GetDlgItemTextA(dialog, IDC_USER_PASSWORD, text, sizeof text);
+            EditPasswordCut = !IsStorablePassword(text);
+            ScrambleText(text);
+            CopyName(EditPassword, std::string_view(text, strnlen(text, sizeof text)));
+        }
+        break;
+    case IDC_USER_CATEGORY:
+        if (code == CBN_SELCHANGE) {
+            char choice[32] = {};
+            GetDlgItemTextA(dialog, IDC_USER_CATEGORY, choice, sizeof choice);
+            if (std::strcmp(choice, kAdministrator) == 0)
+                EditCategory = CategoryAdministrator;
+            else if (std::strcmp(choice, kUser) == 0)
+                EditCategory = CategoryUser;
+        }
+        break;
+    case IDC_USER_MULTI_SESSION:
+        if (code == BN_CLICKED)
+            EditMultiSession = IsDlgButtonChecked(dialog, IDC_USER_MULTI_SESSION) == BST_CHECKED ? 1 : 0;
+        break;
+    }
+}
+
+// ---- Confirming and dropping
+
+// The active users that the window moved get their old activity record
+// cleared and are told, through their own settings file, to announce
+// themselves again.
+static void TellMovedActiveUsers()
+{
+    std::vector<int> moved = FindMovedActiveUsers(PositionMap, UserActiveFlags);
+    for (int p : moved) {
+        auto record = static_cast<int>(PositionMap[static_cast<size_t>(p)]);
+        SetUserActive(record, false);
+        WriteUserActivityRecord(record);
+    }
+    for (int p : moved) {
+        UserActiveFlags[PositionMap[static_cast<size_t>(p)]] = 0;
+        std::string name(StoredName(UserAt(p)));
+        if (IsUsableDirectoryName(name))
+            WriteProfileInt("Minitel", "ForceUserActif", 1, GetProgramDir() + "\\" + name + "\\minitel.ini");
+    }
+}
+
+// Nothing is done unless the work copy became reseau.dat: the directories and
+// the journal are moved to the new names only once the file holds them.
+static void ConfirmUsers(HWND dialog)
+{
+    if (EditMode)
+        return;
+    // The work copy is saved in the window's order first: the activity
+    // records, the numbers records and the journal filter all follow the
+    // positions of the table as the window sorted it, also when nothing else
+    // changed since the opening sort.
+    SaveWorkFiles(dialog);
+    if (!CommitUserWorkCopy()) {
+        Warn(dialog, "Les modifications n'ont pas pu être enregistrées dans reseau.dat.");
+        return;
+    }
+    FillJournalPane();
+    ApplyPendingDirOps();
+    TellMovedActiveUsers();
+    JournalSettings.userFilter = FindUserByName(FilterUserName.c_str());
+    CloseUsersDialog(dialog);
+}
+
+static void DropUsers(HWND dialog)
+{
+    if (UsersModified && AskQuestion(dialog, "Voulez-vous vraiment ignorer les modifications ?") != IDYES)
+        return;
+    LoadUserDatabase(dialog, GetProgramDir());
+    RestoreNumbersCopy();
+    CloseUsersDialog(dialog);
+}
+
+// The Escape key: while editing it drops the edit, as "Annu&ler" does;
+// otherwise it is "Annuler".
+static void CancelUsers(HWND dialog)
+{
+    if (EditMode)
+        CancelEdit(dialog);
+    else
+        DropUsers(dialog);
+}
+
+// The title bar's close box and the system menu's "Fermer": an edit under way
+// is dropped first, then the window closes as "Annuler" does.
+static void RequestClose(HWND dialog)
+{
+    if (EditMode)
+        CancelEdit(dialog);
+    DropUsers(dialog);
+}
+
+static void ShowUsersHelp(HWND dialog)
+{
+    ShowHelpFile(dialog, ProgramPath("\\admin.hlp"), HELP_CONTEXT, kUsersHelpContext);
+}
+
+static void RepaintUsersList(HWND dialog)
+{
+    InvalidateRect(UsersList(dialog), nullptr, TRUE);
+}
+
+static void MeasureUserRow(MEASUREITEMSTRUCT* item)
+{
+    item->itemHeight = kRowHeight;
+}
+
+static INT_PTR OnCommand(HWND dialog, int id, int code)
+{
+    switch (id) {
+    case IDC_USERS_LIST:
+        if (code == LBN_SELCHANGE)
+            SelectUser(dialog);
+        else if (code == LBN_DBLCLK)
+            ModifyUser(dialog);
+        return TRUE;
+    case IDC_TAB_CONFIGURATION: ShowConfigurationTab(dialog); return TRUE;
+    case IDC_TAB_NUMBERS:       ShowNumbersTab(dialog); return TRUE;
+    case IDC_USER_ADD:          AddUser(dialog); return TRUE;
+    case IDC_USER_MODIFY:       ModifyUser(dialog); return TRUE;
+    case IDC_USER_VALIDATE:     ValidateUser(dialog); return TRUE;
+    case IDC_USER_CANCEL_EDIT:  CancelEdit(dialog); return TRUE;
+    case IDC_USER_DELETE:       DeleteUser(dialog); return TRUE;
+    case IDC_USER_NAME:
+    case IDC_USER_PASSWORD:
+    case IDC_USER_CATEGORY:
+    case IDC_USER_MULTI_SESSION: TakeFieldChange(dialog, id, code); return TRUE;
+    case IDC_INSERT_NUMBER:     InsertPoolNumbers(dialog); return TRUE;
+    case IDC_REMOVE_NUMBER:     RemoveUserNumbers(dialog); return TRUE;
+    case IDC_USER_NUMBERS:
+        if (code == LBN_DBLCLK)
+            RemoveUserNumbers(dialog);
+        return TRUE;
+    case IDC_NEW_NUMBER:        AddPoolNumber(dialog); return TRUE;
+    case IDOK:                  ConfirmUsers(dialog); return TRUE;
+    case IDCANCEL:              CancelUsers(dialog); return TRUE;
+    case IDC_USERS_HELP:        ShowUsersHelp(dialog); return TRUE;
+    }
     return FALSE;
+}
+
+INT_PTR CALLBACK UsersDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:   OpenUsersDialog(dialog); return FALSE;
+    case WM_MEASUREITEM:  MeasureUserRow(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_DRAWITEM:     DrawUserRow(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_TIMER:        RepaintUsersList(dialog); return TRUE;
+    case WM_CTLCOLORLISTBOX:
+        if (reinterpret_cast<HWND>(lParam) == UsersList(dialog))
+            return reinterpret_cast<INT_PTR>(WindowBrush);
+        return FALSE;
+    case WM_CLOSE:        RequestClose(dialog); return TRUE;
+    case WM_COMMAND:      return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    }
+    return FALSE;
+}
+
+INT_PTR ShowUsersWindow(HWND owner)
+{
+    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_USERS), owner, UsersDialog, 0);
+    return 1;
 }
