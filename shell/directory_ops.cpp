@@ -2,16 +2,7 @@
 
 #include <vector>
 
-namespace {
-
-struct Entry {
-    std::string name;
-    DWORD attributes;
-};
-
-// The entries of a directory, "." and ".." left out, read in full before the
-// caller changes anything in it. False when the directory cannot be searched.
-bool ListEntries(const std::string& dir, std::vector<Entry>& entries)
+bool ListDirectoryEntries(const std::string& dir, std::vector<DirectoryEntry>& entries)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((dir + "\\*.*").c_str(), &found);
@@ -25,6 +16,8 @@ bool ListEntries(const std::string& dir, std::vector<Entry>& entries)
     FindClose(search);
     return true;
 }
+
+namespace {
 
 bool IsDirectory(DWORD attributes)
 {
@@ -54,12 +47,12 @@ void DeleteTree(const std::string& dir)
         RemoveLink(dir, attributes);
         return;
     }
-    std::vector<Entry> entries;
-    if (!ListEntries(dir, entries))
+    std::vector<DirectoryEntry> entries;
+    if (!ListDirectoryEntries(dir, entries))
         return;
     // Subdirectories are known by their attribute, not by the absence of a
     // dot in their names, so "a.b" is emptied and removed like any other.
-    for (const Entry& entry : entries) {
+    for (const DirectoryEntry& entry : entries) {
         std::string path = dir + "\\" + entry.name;
         if (IsLink(entry.attributes))
             RemoveLink(path, entry.attributes);
@@ -73,10 +66,10 @@ void DeleteTree(const std::string& dir)
 
 void DeleteFilesIn(const std::string& dir)
 {
-    std::vector<Entry> entries;
-    if (!ListEntries(dir, entries))
+    std::vector<DirectoryEntry> entries;
+    if (!ListDirectoryEntries(dir, entries))
         return;
-    for (const Entry& entry : entries) {
+    for (const DirectoryEntry& entry : entries) {
         if (!IsDirectory(entry.attributes) && entry.name.find('.') != std::string::npos)
             DeleteFileA((dir + "\\" + entry.name).c_str());
     }
@@ -84,10 +77,10 @@ void DeleteFilesIn(const std::string& dir)
 
 void CopyFilesInto(const std::string& destination, const std::string& source)
 {
-    std::vector<Entry> entries;
-    if (!ListEntries(source, entries))
+    std::vector<DirectoryEntry> entries;
+    if (!ListDirectoryEntries(source, entries))
         return;
-    for (const Entry& entry : entries) {
+    for (const DirectoryEntry& entry : entries) {
         if (!IsDirectory(entry.attributes))
             CopyFileA((source + "\\" + entry.name).c_str(), (destination + "\\" + entry.name).c_str(), FALSE);
     }

@@ -4,6 +4,16 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+struct DirectoryEntry {
+    std::string name;
+    DWORD attributes;
+};
+
+// The entries of a directory, "." and ".." left out, read in full before the
+// caller changes anything in it. False when the directory cannot be searched.
+bool ListDirectoryEntries(const std::string& dir, std::vector<DirectoryEntry>& entries);
 
 // Deletes the directory and everything in it. A junction or symbolic link
 // met inside, or given itself, is removed as a link: what it points to is

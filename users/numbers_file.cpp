@@ -21,9 +21,9 @@ void CreateNumbersFile()
     SaveNumbersFile();
 }
 
-void SaveNumbersFile()
+bool SaveNumbersFile()
 {
-    ReplaceFileSafely(NumbersFilePath(), EncodeNumbersFile(CurrentNumbersTable()));
+    return ReplaceFileSafely(NumbersFilePath(), EncodeNumbersFile(CurrentNumbersTable()));
 }
 
 void LoadNumbersFile()

@@ -11,7 +11,7 @@
 void CreateNumbersFile();
 
 // Writes the whole table over the file; the old file stays whole if that fails.
-void SaveNumbersFile();
+bool SaveNumbersFile();
 
 // Reads the file into a fresh table; a missing file is made anew
 // (CreateNumbersFile). A short file gives zero records where it ends.

@@ -118,16 +118,19 @@ static bool HeaderToKeep(const std::string& path, UserFileHeader& header)
     return JudgeUserFile(header, ParseUserTableHeader(tableHead)) == UserFileVerdict::Usable;
 }
 
-void SaveUserDatabase(HWND owner, int workCopy)
+bool SaveUserDatabase(HWND owner, int workCopy)
 {
     std::string path = workCopy ? WorkCopyPath() : UserFilePath(GetProgramDir());
     UserFileHeader header;
     if (!HeaderToKeep(path, header)) {
         ReportUnusableUserFile(owner);
-        return;
+        return false;
     }
-    if (!ReplaceFileSafely(path, EncodeUserFile(header, CurrentUserTable(), MaxUsers)))
+    if (!ReplaceFileSafely(path, EncodeUserFile(header, CurrentUserTable(), MaxUsers))) {
         ReportMissingUserFile(owner);
+        return false;
+    }
+    return true;
 }
 
 bool OpenUserWorkCopy()

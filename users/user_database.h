@@ -24,7 +24,7 @@ void LoadUserDatabase(HWND owner, const std::string& dir);
 // or over usertemp\reseau.dat (workCopy 1), keeping the file's header. A
 // target that holds a file the console cannot read is reported and left as it
 // is, so that an empty table never replaces users it could not see.
-void SaveUserDatabase(HWND owner, int workCopy);
+bool SaveUserDatabase(HWND owner, int workCopy);
 
 bool OpenUserWorkCopy();
 bool CommitUserWorkCopy();

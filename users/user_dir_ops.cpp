@@ -35,26 +35,11 @@ bool IsPlainDirectory(DWORD attributes)
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
-struct Entry {
-    std::string name;
-    DWORD attributes;
-};
-
-// The entries of a directory, "." and ".." left out, read in full before
-// anything in it moves.
-std::vector<Entry> ListEntries(const std::string& dir)
+// The entries of a directory, read in full before anything in it moves.
+std::vector<DirectoryEntry> ListEntries(const std::string& dir)
 {
-    std::vector<Entry> entries;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return entries;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            entries.push_back({name, found.dwFileAttributes});
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    std::vector<DirectoryEntry> entries;
+    ListDirectoryEntries(dir, entries);
     return entries;
 }
 
@@ -63,7 +48,7 @@ std::vector<Entry> ListEntries(const std::string& dir)
 // cannot be moved, stays where it is.
 void MoveEntries(const std::string& from, const std::string& to)
 {
-    for (const Entry& entry : ListEntries(from)) {
+    for (const DirectoryEntry& entry : ListEntries(from)) {
         std::string source = from + "\\" + entry.name;
         std::string target = to + "\\" + entry.name;
         if (MoveFileA(source.c_str(), target.c_str()))

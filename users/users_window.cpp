@@ -207,12 +207,14 @@ static void TakeOverChangedPassword(HWND dialog, int position, int record)
     UserRecord& user = UserAt(position);
     char name[kMaxNameLength + 1] = {};
     CopyName(name, StoredName(user));
+    // Cleared first: a failed save below shows a message box, whose own loop
+    // redraws the list, which must not take the password over again.
+    ClearPasswordChanged(record);
     char stored[21] = {};
     if (ReadStoredPassword(name, stored)) {
         std::memcpy(user.password, stored, sizeof user.password);
         SaveUserDatabase(dialog, 1);
     }
-    ClearPasswordChanged(record);
     if (EditMode == 0 && SelectedRow(dialog) == position) {
         std::memcpy(EditPassword, user.password, sizeof EditPassword);
         EditPassword[kMaxNameLength] = 0;
@@ -280,10 +282,11 @@ static void RefreshSelectedPage(HWND dialog, int editing)
     }
 }
 
-static void SaveWorkFiles(HWND dialog)
+// False when either file could not be written (the user database reports it).
+static bool SaveWorkFiles(HWND dialog)
 {
-    SaveUserDatabase(dialog, 1);
-    SaveNumbersFile();
+    bool users = SaveUserDatabase(dialog, 1);
+    return SaveNumbersFile() && users;
 }
 
 // ---- Opening and closing
@@ -397,8 +400,12 @@ static void AddUser(HWND dialog)
         Warn(dialog, "Le nombre maximum d'utilisateurs est atteint.");
         return;
     }
-    AssignStationNumber();
     int position = UserCount();
+    // The slot after the last user is zero in a sound file; one written
+    // otherwise must not lend the new user its fields or numbers.
+    UserAt(position) = UserRecord{};
+    CurrentNumbersTable().records[static_cast<size_t>(position)] = NumbersRecord{};
+    AssignStationNumber();
     UserRecord& user = UserAt(position);
     NameNewUser(user);
     user.category = CategoryUser;
@@ -590,8 +597,7 @@ static void ConfirmUsers(HWND dialog)
     // records, the numbers records and the journal filter all follow the
     // positions of the table as the window sorted it, also when nothing else
     // changed since the opening sort.
-    SaveWorkFiles(dialog);
-    if (!CommitUserWorkCopy()) {
+    if (!SaveWorkFiles(dialog) || !CommitUserWorkCopy()) {
         Warn(dialog, "Les modifications n'ont pas pu être enregistrées dans reseau.dat.");
         return;
     }

@@ -51,6 +51,19 @@ focus() { xdotool windowfocus --sync "$1" 2>/dev/null || true; sleep 0.3; }
 close_window() { focus "$1"; xdotool key alt+F4; }
 type_text() { sleep 0.3; xdotool type --delay 50 "$1"; }
 
+# Logs in as the demo's administrator (ADMIN / QUOREL) once the login
+# dialog shows; fails when it does not.
+log_in_as_demo_admin() {
+    local login
+    login=$(wait_window Quorel) || return 1
+    focus "$login"
+    xdotool key shift+Tab
+    type_text ADMIN
+    keys Tab
+    type_text QUOREL
+    keys Return
+}
+
 ini_value() {  # file section key
     awk -v section="[$2]" -v key="$3" '
         { sub(/\r$/, "") }

@@ -20,14 +20,7 @@ prepare_demo_dir() {  # name
 
 # Logs in as the demo's administrator; the main window's id, or nothing.
 log_in_to_main_window() {
-    local login
-    login=$(wait_window Quorel) || return 1
-    focus "$login"
-    xdotool key shift+Tab
-    type_text ADMIN
-    keys Tab
-    type_text QUOREL
-    keys Return
+    log_in_as_demo_admin || return 1
     wait_window Administrateur
 }
 

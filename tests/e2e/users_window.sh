@@ -14,14 +14,7 @@ windows_user=$(whoami)  # what GetUserNameA answers under Wine
 users_before=$(od -An -t u2 -j 130 -N 2 "$dir/reseau.dat" | tr -d ' ')
 
 start_console "$dir" /u
-login=$(wait_window Quorel)
-check "the login shows" yes "$([ -n "$login" ] && echo yes)"
-focus "$login"
-xdotool key shift+Tab
-type_text ADMIN
-keys Tab
-type_text QUOREL
-keys Return
+check "the login shows" yes "$(log_in_as_demo_admin && echo yes)"
 users=$(wait_window "Configuration des utilisateurs")
 check "the users window shows" yes "$([ -n "$users" ] && echo yes)"
 check "the work copy is made" yes "$([ -f "$dir/usertemp/reseau.dat" ] && echo yes)"

@@ -739,30 +739,44 @@ TEST_F(UsersWindowTest, TheJournalFilterFollowsItsUser)
     }
 }
 
-TEST_F(UsersWindowTest, OkKeepsTheWindowWhenTheWorkCopyCannotBeCommitted)
+TEST_F(UsersWindowTest, OkKeepsTheWindowWhenTheWorkFilesCannotBeSavedOrCommitted)
 {
-    WriteUsers({{"ALAIN"}, {"BRUNO", 1}});
-    CreateDirectoryA(Path("\\BRUNO").c_str(), nullptr);
-    SetActivity(1, 1);
-    JournalSettings.userFilter = 1;
-    ModalRecorder recorder;
-    recorder.Answer(IDYES);
-    Open();
-    SelectRow(0);
-    Press(IDC_USER_DELETE);  // BRUNO moves from 1 to 0
-    // Something in reseau.dat's place that no file can replace.
-    DeleteFileA(Path("\\reseau.dat").c_str());
-    ASSERT_TRUE(CreateDirectoryA(Path("\\reseau.dat").c_str(), nullptr));
-    Press(IDOK);
-    ASSERT_EQ(recorder.Calls().size(), 2u);
-    ExpectMessage(recorder.Calls()[1], "Les modifications n'ont pas pu être enregistrées dans reseau.dat.",
-                  "Attention", kWarning);
-    EXPECT_FALSE(Closed());
-    EXPECT_TRUE(DirExists(Path("\\reseau.dat")));
-    EXPECT_EQ(IniText(Path("\\BRUNO\\minitel.ini"), "Minitel", "ForceUserActif"), "");
-    EXPECT_EQ(ReadBytes(Path("\\ActUser.dat"))[3], 1);
-    EXPECT_EQ(JournalSettings.userFilter, 1);
-    EXPECT_TRUE(Exists(Path("\\NumAut.sav")));
+    // Something in a file's place that no file can replace.
+    struct Case {
+        const char* what;
+        const char* blocked;
+    } cases[] = {
+        {"reseau.dat cannot be replaced", "\\reseau.dat"},
+        {"Numaut.dat cannot be saved", "\\Numaut.dat"},
+    };
+    for (const Case& c : cases) {
+        WriteUsers({{"ALAIN"}, {"BRUNO", 1}});
+        CreateDirectoryA(Path("\\BRUNO").c_str(), nullptr);
+        SetActivity(1, 1);
+        JournalSettings.userFilter = 1;
+        ModalRecorder recorder;
+        recorder.Answer(IDYES);
+        Open();
+        SelectRow(0);
+        Press(IDC_USER_DELETE);  // BRUNO moves from 1 to 0
+        auto users = ReadBytes(Path("\\reseau.dat"));
+        DeleteFileA(Path(c.blocked).c_str());
+        ASSERT_TRUE(CreateDirectoryA(Path(c.blocked).c_str(), nullptr)) << c.what;
+        Press(IDOK);
+        ASSERT_EQ(recorder.Calls().size(), 2u) << c.what;
+        ExpectMessage(recorder.Calls()[1], "Les modifications n'ont pas pu être enregistrées dans reseau.dat.",
+                      "Attention", kWarning, c.what);
+        EXPECT_FALSE(Closed()) << c.what;
+        if (std::string(c.blocked) != "\\reseau.dat")
+            EXPECT_EQ(ReadBytes(Path("\\reseau.dat")), users) << c.what;
+        EXPECT_EQ(IniText(Path("\\BRUNO\\minitel.ini"), "Minitel", "ForceUserActif"), "") << c.what;
+        EXPECT_EQ(ReadBytes(Path("\\ActUser.dat"))[3], 1) << c.what;
+        EXPECT_EQ(JournalSettings.userFilter, 1) << c.what;
+        EXPECT_TRUE(Exists(Path("\\NumAut.sav"))) << c.what;
+        DestroyWindow(dialog_);
+        RemoveDirectoryA(Path(c.blocked).c_str());
+        DeleteFileA(Path("\\Numaut.dat").c_str());
+    }
 }
 
 // ---- Drawing and the changed password
