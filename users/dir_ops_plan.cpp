@@ -70,7 +70,10 @@ std::vector<Survivor> Survivors(const PendingDirOpTable& pending, std::span<cons
             if (op.createPending) {
                 s.created = true;
                 s.source.clear();
-            } else if (op.renamePending && op.oldName[0] != 0) {
+            } else if (op.renamePending) {
+                // A user whose name was empty (a table written by hand) has
+                // nothing on disk nor in the journal: it only gets its
+                // directory.
                 s.source = NameOf(op.oldName);
                 s.renamed = s.source != s.name;
             }
@@ -169,8 +172,7 @@ void NoteUserDeleted(int position)
     } else if (!op.deletePending) {
         // The directory and the records still have the name the user had
         // when the window opened.
-        bool renamed = op.renamePending && op.oldName[0] != 0;
-        std::string name = renamed ? NameOf(op.oldName) : NameOf(UserAt(position));
+        std::string name = op.renamePending ? NameOf(op.oldName) : NameOf(UserAt(position));
         op.deletePending = 1;
         op.createPending = 0;
         op.renamePending = 0;
@@ -224,7 +226,7 @@ DirOpsPlan PlanDirOps(const PendingDirOpTable& pending, std::span<const UserReco
     for (const Survivor& s : ordered) {
         // A directory or records that another user, who keeps his name,
         // has too (a table edited by hand) stay with that user.
-        if (!HeldByUser(survivors, Holders::keepingTheirNames, s.source, false))
+        if (!s.source.empty() && !HeldByUser(survivors, Holders::keepingTheirNames, s.source, false))
             plan.journalRenames.push_back({s.source, s.name});
         if (!IsUsableDirectoryName(s.name))
             continue;

@@ -37,7 +37,9 @@ dir_model::Scenario Decode(Input& in)
     dir_model::Scenario scenario;
     size_t count = in.Next() % 9;
     for (size_t i = 0; i < count; ++i) {
-        std::string name = kNames[in.Next() % kNameCount];
+        // A name left empty (a table written by hand) is one more choice.
+        uint8_t pick = in.Next() % (kNameCount + 1);
+        std::string name = pick < kNameCount ? kNames[pick] : "";
         scenario.users.push_back({name, DecodeStation(in.Next())});
     }
     while (!in.Empty() && scenario.steps.size() < 32) {
@@ -45,8 +47,8 @@ dir_model::Scenario Decode(Input& in)
         dir_model::Step step;
         step.position = in.Next();
         uint8_t name = in.Next();
-        // One name byte in four past the pool means no name: an add left as
-        // "Poste%d", or a rename validated unchanged.
+        // Name bytes past the pool mean no name: an add left as "Poste%d",
+        // or a rename validated unchanged.
         step.name = name % (kNameCount + 2) < kNameCount ? kNames[name % (kNameCount + 2)] : "";
         switch (kind % 4) {
         case 0: step.kind = dir_model::Step::add; break;

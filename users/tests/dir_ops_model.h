@@ -24,15 +24,16 @@
 namespace dir_model {
 
 // One step of the window. The user is the one at `position` in the table as
-// the window shows it then, or, when `who` is given, the first user of that
-// name.
+// the window shows it then (modulo the number of users), or, with `byName`,
+// the first user named `who`.
 struct Step {
     enum Kind { add, rename, cancel, remove };
     Kind kind = add;
     int position = 0;
+    bool byName = false;
     std::string who;
     // add: the name validated in the edit that follows (empty: "Annu&ler");
-    // rename: the name validated.
+    // rename: the name validated (empty: the name unchanged).
     std::string name;
 };
 
@@ -219,7 +220,10 @@ private:
             SetName(record, start.name);
             record.station = start.station;
             std::snprintf(record.password, sizeof record.password, "%d", id);
-            journal_.push_back({id, start.name});
+            // Records without a user name are nobody's: the journal cannot
+            // tell a user of no name from a call of no user.
+            if (!start.name.empty())
+                journal_.push_back({id, start.name});
             if (!IsUsableDirectoryName(start.name))
                 continue;
             // One directory to a name; a user who shares it with an
@@ -243,8 +247,13 @@ private:
 
     int Target(const Step& step) const
     {
-        if (!step.who.empty())
-            return FindNamedUser(Users(), step.who);
+        if (step.byName) {
+            // FindNamedUser gives no user for an empty name.
+            for (int p = 0; p < UserCount(); ++p)
+                if (StoredName(UserAt(p)) == step.who)
+                    return p;
+            return -1;
+        }
         return UserCount() == 0 ? 0 : step.position % UserCount();
     }
 
@@ -308,7 +317,9 @@ private:
         if (position < 0 || position >= UserCount())
             return;
         switch (step.kind) {
-        case Step::rename: EditAndValidate(position, step.name); break;
+        case Step::rename:
+            EditAndValidate(position, step.name.empty() ? std::string(StoredName(UserAt(position))) : step.name);
+            break;
         case Step::cancel: Note("cancel " + std::string(UserAt(position).name)); NoteUserEditStarted(position); break;
         case Step::remove: Delete(position); break;
         case Step::add: break;
@@ -457,6 +468,8 @@ private:
             // Rule 1: no file lost, and each under the user's current name.
             if (found != u.files)
                 return who + " lost files";
+            if (IsUsableDirectoryName(u.name) && !fs_.Exists(u.name))
+                return who + " has no directory";
             if (found > 0 && !HasSharer(id, false))
                 for (const std::string& dir : where.at(id))
                     if (IsUsableDirectoryName(u.name) && dir != FoldCase(u.name))

@@ -16,6 +16,7 @@ Step Rename(const char* who, const char* name)
 {
     Step step;
     step.kind = Step::rename;
+    step.byName = true;
     step.who = who;
     step.name = name;
     return step;
@@ -25,6 +26,7 @@ Step Delete(const char* who)
 {
     Step step;
     step.kind = Step::remove;
+    step.byName = true;
     step.who = who;
     return step;
 }
@@ -33,6 +35,7 @@ Step Cancel(const char* who)
 {
     Step step;
     step.kind = Step::cancel;
+    step.byName = true;
     step.who = who;
     return step;
 }
@@ -87,6 +90,8 @@ TEST_F(DirOpsModelTest, KeepsEveryUsersFilesAndRecordsWithTheUser)
         {"two users of one name, one renamed", {{{"Bob", 0}, {"Bob", 0}}, {Rename("Bob", "Carl")}}},
         {"two users of one name, one deleted, the other renamed",
          {{{"Bob", 0}, {"Bob", 0}}, {Delete("Bob"), Rename("Bob", "Carl")}}},
+        {"a user of no name given one", {{{"", 0}, {"Anne", 1}}, {Rename("", "Carl")}}},
+        {"a user of no name given one, then deleted", {{{"", 0}, {"Bob", 1}}, {Rename("", "Carl"), Delete("Carl")}}},
         {"one directory in two letter cases, both renamed",
          {{{"bob", 0}, {"Bob", 1}}, {Rename("bob", "Carl"), Rename("Bob", "Dan")}}},
     };

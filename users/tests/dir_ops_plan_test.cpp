@@ -101,6 +101,8 @@ TEST_F(DirOpsPlanTest, PlansWhatTheWindowsChangesCallFor)
         {"one of two deleted, the other renamed", {{"Bob", 0}, {"Bob", 0}}, {{'d', "Bob"}, {'r', "Bob", "Carl"}},
          "-Bob() j:Bob>Carl d:Bob>Carl"},
         {"deleted name held in another case", {{"bob", 0}, {"Bob", 1}}, {{'d', "Bob"}}, "-Bob(rec)"},
+        {"empty name given one", {{"", 0}, {"Anne", 1}}, {{'r', "", "Bob"}}, "d:>Bob"},
+        {"empty name given one, then deleted", {{"", 0}, {"Anne", 1}}, {{'r', "", "Bob"}, {'d', "Bob"}}, "-()"},
     };
     for (const Case& c : cases) {
         LoadUsers(c.users);
