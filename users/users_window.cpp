@@ -380,6 +380,8 @@ static void ModifyUser(HWND dialog)
 // The new user's name and password: in stand-alone use the Windows user, who
 // chooses a password at once; otherwise "Poste" and the station, with the
 // name as first password.
+// A "Poste" name that another user already has, in any letter case, would
+// give the two users one directory: the number goes up until it is free.
 static void NameNewUser(UserRecord& user)
 {
     std::memset(user.name, 0, sizeof user.name);
@@ -389,7 +391,10 @@ static void NameNewUser(UserRecord& user)
         CopyName(user.name, name);
         return;
     }
-    std::snprintf(user.name, sizeof user.name, "Poste%d", user.station + 1);
+    int number = user.station + 1;
+    do
+        std::snprintf(user.name, sizeof user.name, "Poste%d", number++);
+    while (FindNameClash(Users(), user.name, -1) >= 0);
     std::memcpy(user.password, user.name, sizeof user.password);
     ScrambleText(user.password);
 }

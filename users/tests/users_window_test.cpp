@@ -313,6 +313,9 @@ TEST_F(UsersWindowTest, AddedUsersTakeTheLowestFreeStationAndTheirNameAsPassword
         {{{"A", 0}, {"B", 1}, {"C", 3}}, 2, "Poste3"},
         {{{"A", 2}, {"B", 1}}, 0, "Poste1"},
         {{{"A", 0}, {"B", 1}}, 2, "Poste3"},
+        // The name another user already has, in any letter case, goes to
+        // the next number nobody has.
+        {{{"A", 0}, {"poste2", 5}, {"POSTE3", 6}}, 1, "Poste4"},
     };
     for (const auto& c : cases) {
         std::string what = c.name + " at station " + std::to_string(c.station);
@@ -767,8 +770,9 @@ TEST_F(UsersWindowTest, OkKeepsTheWindowWhenTheWorkFilesCannotBeSavedOrCommitted
         ExpectMessage(recorder.Calls()[1], "Les modifications n'ont pas pu être enregistrées dans reseau.dat.",
                       "Attention", kWarning, c.what);
         EXPECT_FALSE(Closed()) << c.what;
-        if (std::string(c.blocked) != "\\reseau.dat")
+        if (std::string(c.blocked) != "\\reseau.dat") {
             EXPECT_EQ(ReadBytes(Path("\\reseau.dat")), users) << c.what;
+        }
         EXPECT_EQ(IniText(Path("\\BRUNO\\minitel.ini"), "Minitel", "ForceUserActif"), "") << c.what;
         EXPECT_EQ(ReadBytes(Path("\\ActUser.dat"))[3], 1) << c.what;
         EXPECT_EQ(JournalSettings.userFilter, 1) << c.what;
