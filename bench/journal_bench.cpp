@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/bench_files.h"
 #include "journal/journal_file.h"
 #include "shell/program_dir.h"
 
@@ -101,18 +102,7 @@ void WriteJournal(const std::string& path, size_t count, size_t twoDigitEvery = 
 // The yardsticks: the whole file into memory, and that memory to a new file.
 void PlainRead(const std::string& path, std::vector<uint8_t>& bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    LARGE_INTEGER size;
-    GetFileSizeEx(file, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    for (size_t at = 0; at < bytes.size();) {
-        DWORD got = 0;
-        DWORD want = static_cast<DWORD>(std::min(bytes.size() - at, kChunk));
-        if (!ReadFile(file, bytes.data() + at, want, &got, nullptr) || got == 0)
-            break;
-        at += got;
-    }
-    CloseHandle(file);
+    ReadInChunks(path, bytes, kChunk);
 }
 
 void PlainWrite(const std::string& path, const std::vector<uint8_t>& bytes)

@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/bench_files.h"
 #include "journal/journal_file.h"
 #include "journal/journal_settings.h"
 #include "journal/journal_view.h"
@@ -65,23 +66,7 @@ std::string JournalPath(const std::string& dir)
 
 bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    GetFileSizeEx(file, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    size_t at = 0;
-    while (at < bytes.size()) {
-        DWORD got = 0;
-        DWORD want = static_cast<DWORD>(std::min(bytes.size() - at, kChunk));
-        if (!ReadFile(file, bytes.data() + at, want, &got, nullptr) || got == 0)
-            break;
-        at += got;
-    }
-    CloseHandle(file);
-    return at == bytes.size();
+    return ReadInChunks(path, bytes, kChunk);
 }
 
 uint32_t CountOf(const std::vector<uint8_t>& bytes)
