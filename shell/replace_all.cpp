@@ -24,6 +24,17 @@ static bool MatchesAt(std::string_view source, size_t at, std::string_view upper
     return true;
 }
 
+bool EqualIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (UpperCaseAnsi(static_cast<uint8_t>(a[i])) != UpperCaseAnsi(static_cast<uint8_t>(b[i])))
+            return false;
+    }
+    return true;
+}
+
 std::string ReplaceAll(std::string_view source, std::string_view find, std::string_view replacement)
 {
     if (find.empty())

@@ -10,6 +10,10 @@
 // every other byte are their own upper case.
 uint8_t UpperCaseAnsi(uint8_t byte);
 
+// True when the two texts are equal once both are upper-cased byte by byte
+// with UpperCaseAnsi.
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
+
 // A copy of `source` where every occurrence of `find`, compared without
 // regard to letter case, is replaced by `replacement` as written. The source
 // is walked from its start: after an occurrence the walk goes on just past it,

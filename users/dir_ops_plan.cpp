@@ -250,13 +250,7 @@ DirOpsPlan PlanPendingDirOps()
 
 bool SameDirectoryName(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (UpperCaseAnsi(static_cast<uint8_t>(a[i])) != UpperCaseAnsi(static_cast<uint8_t>(b[i])))
-            return false;
-    }
-    return true;
+    return EqualIgnoringCase(a, b);
 }
 
 std::string ReplaceDirectoryPath(std::string_view text, std::string_view oldPath, std::string_view newPath)

@@ -31,17 +31,10 @@ int FindNamedUser(std::span<const UserRecord> users, std::string_view name)
     return static_cast<int>(users.size());
 }
 
-static bool SameIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return UpperCaseAnsi(static_cast<uint8_t>(x)) == UpperCaseAnsi(static_cast<uint8_t>(y));
-           });
-}
-
 int FindNameClash(std::span<const UserRecord> users, std::string_view name, int except)
 {
     for (size_t p = 0; p < users.size(); ++p) {
-        if (static_cast<int>(p) != except && SameIgnoringCase(StoredName(users[p]), name))
+        if (static_cast<int>(p) != except && EqualIgnoringCase(StoredName(users[p]), name))
             return static_cast<int>(p);
     }
     return -1;
