@@ -28,7 +28,7 @@
 #include "bench/bench_clock.h"
 #include "bench/bench_files.h"
 #include "journal/journal_file.h"
-#include "shell/program_dir.h"
+#include "base/program_dir.h"
 
 namespace {
 

@@ -28,9 +28,9 @@
 #include "journal/journal_reload.h"
 #include "journal/journal_settings.h"
 #include "journal/journal_view.h"
-#include "shell/app.h"
-#include "shell/drawing_objects.h"
-#include "shell/program_dir.h"
+#include "base/app.h"
+#include "base/drawing_objects.h"
+#include "base/program_dir.h"
 #include "shell/window_classes.h"
 #include "users/user_tables.h"
 

@@ -6,12 +6,12 @@
 #include "gateways/gateway_config_dialog.h"
 #include "gateways/line_files.h"
 #include "journal/journal_file.h"
-#include "shell/date_time.h"
-#include "shell/directory_ops.h"
-#include "shell/file_io.h"
-#include "shell/modal_seam.h"
-#include "shell/profile.h"
-#include "shell/program_dir.h"
+#include "base/date_time.h"
+#include "base/directory_ops.h"
+#include "base/file_io.h"
+#include "base/modal_seam.h"
+#include "base/profile.h"
+#include "base/program_dir.h"
 
 GatewayTable Gateways;
 int CurrentGateway = 0;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/le_bytes.h"
+#include "base/le_bytes.h"
 
 static GatewayRecord DecodeGatewayRecord(std::span<const uint8_t, kGatewayRecordSize> bytes)
 {

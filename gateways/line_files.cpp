@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "gateways/gateway_registry.h"
-#include "shell/directory_ops.h"
-#include "shell/file_io.h"
-#include "shell/modal_seam.h"
+#include "base/directory_ops.h"
+#include "base/file_io.h"
+#include "base/modal_seam.h"
 #include "states/activity_files.h"
 
 LineTables WorkLines;

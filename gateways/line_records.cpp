@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "gateways/file_name.h"
-#include "shell/le_bytes.h"
+#include "base/le_bytes.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/date_text.h"
+#include "base/date_text.h"
 
 bool FixTwoDigitYear(JournalRecord& record)
 {

@@ -12,8 +12,8 @@
 #include "journal/journal_edit.h"
 #include "journal/journal_image.h"
 #include "journal/journal_view.h"
-#include "shell/le_bytes.h"
-#include "shell/program_dir.h"
+#include "base/le_bytes.h"
+#include "base/program_dir.h"
 
 JournalTable Journal;
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/le_bytes.h"
+#include "base/le_bytes.h"
 
 int32_t ReadJournalCount(std::span<const uint8_t> header)
 {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/le_bytes.h"
+#include "base/le_bytes.h"
 
 std::string_view JournalRecord::Text(size_t offset, size_t size) const
 {

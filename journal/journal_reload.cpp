@@ -10,7 +10,7 @@
 #include "journal/journal_file.h"
 #include "journal/journal_image.h"
 #include "journal/journal_tail.h"
-#include "shell/program_dir.h"
+#include "base/program_dir.h"
 
 namespace {
 

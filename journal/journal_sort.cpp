@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "journal/journal_columns.h"
-#include "shell/sorted_index.h"
+#include "base/sorted_index.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include "journal/journal_rows.h"
 #include "journal/journal_settings.h"
 #include "journal/journal_sort.h"
-#include "shell/app.h"
-#include "shell/column_width.h"
-#include "shell/window_classes.h"
-#include "shell/window_utils.h"
+#include "base/app.h"
+#include "base/column_width.h"
+#include "base/window_utils.h"
+#include "base/window_utils.h"
 #include "users/user_tables.h"
 
 std::array<JournalColumn, kJournalColumnCount> JournalColumns;

@@ -77,3 +77,14 @@
 #define IDD_NEW_NUMBER         301
 #define IDC_NEW_NUMBER_LABEL   1230
 #define IDC_NEW_NUMBER_TEXT    1231
+
+// Blocks of the windows still to come, so that each has its own numbers:
+//   gateways window            dialogs 400-409, controls 1300-1349
+//   gateway configuration      dialogs 410-419, controls 1350-1399
+//   modems and telephony       dialogs 500-509, controls 1400-1449
+//   states window              dialogs 600-609, controls 1500-1519
+//   preferences and journal    dialogs 610-619, controls 1520-1579
+//   journal printing, export   dialogs 700-709, controls 1600-1619
+//   import of network accounts dialogs 800-809, controls 1700-1719
+// String table: 9, 11 and 12 are fixed by their callers; others from 2000 up,
+// in blocks of 100 per window in the order above.

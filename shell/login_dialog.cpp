@@ -3,10 +3,10 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "shell/app.h"
-#include "shell/modal_seam.h"
-#include "shell/program_dir.h"
-#include "shell/window_utils.h"
+#include "base/app.h"
+#include "base/modal_seam.h"
+#include "base/program_dir.h"
+#include "base/window_utils.h"
 #include "users/login_check.h"
 #include "users/user_record.h"
 #include "users/windows_user.h"

@@ -1,12 +1,11 @@
 #include "shell/window_classes.h"
 
+#include "base/window_utils.h"
 #include "journal/journal_view.h"
 #include "resources/resource.h"
 #include "shell/main_window.h"
 #include "shell/tooltips.h"
 #include "users/number_pool.h"
-
-WNDPROC BaseListBoxProc;
 
 // A platform class under another name, with our procedure in front of its own.
 static bool RegisterCopyOf(const char* base, const char* name, WNDPROC procedure, WNDPROC& baseProcedure,

@@ -2,9 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// The platform's list box procedure, to which "listboxchar" and "arrayed" chain.
-extern WNDPROC BaseListBoxProc;
-
 // Registers "listboxchar", "arrayed", "Administrateur", "Bulle" and "$BtnBulle",
 // in that order; false as soon as one fails.
 bool RegisterWindowClasses(HINSTANCE instance);

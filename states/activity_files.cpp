@@ -3,8 +3,8 @@
 #include <span>
 #include <string>
 
-#include "shell/file_io.h"
-#include "shell/program_dir.h"
+#include "base/file_io.h"
+#include "base/program_dir.h"
 
 UserActivityImage UserActivity{};
 GatewayActivityImage GatewayActivity{};

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <span>
 
-#include "shell/le_bytes.h"
+#include "base/le_bytes.h"
 
 std::array<uint8_t, kJournalRecordSize> EncodeCall(const Call& call)
 {

@@ -7,7 +7,7 @@ export WINEARCH=win64
 export DEBIAN_FRONTEND=noninteractive
 
 PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-          wine wine64 xvfb x11-utils xdotool imagemagick libbenchmark-dev clang libclang-rt-14-dev)
+          wine wine64 xvfb x11-utils xdotool imagemagick libbenchmark-dev clang libclang-rt-14-dev ccache)
 
 install_missing_packages() {
     local missing=()
@@ -22,11 +22,18 @@ install_missing_packages() {
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Objects are cached by paths relative to the checkout; a machine with several
+# checkouts shares them by setting CCACHE_BASEDIR to a folder above them all.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}"
+export CCACHE_NOHASHDIR=1
+
 configure_and_build() {  # name, extra cmake arguments...
     local name=$1; shift
     local dir="$BUILD/$name"
     if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "$@" >/dev/null
+        local launcher=()
+        command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" "$@" >/dev/null
     fi
     cmake --build "$dir" -- -j"$(nproc)"
 }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <tuple>
 
-#include "shell/replace_all.h"
+#include "base/ansi_case.h"
 #include "users/directory_name.h"
 #include "users/user_dir_ops.h"
 #include "users/user_sort.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/file_io.h"
-#include "shell/le_bytes.h"
+#include "base/file_io.h"
+#include "base/le_bytes.h"
 #include "users/user_database.h"
 
 // The first slot whose name is the login, letter case ignored; -1 when none.

@@ -1,7 +1,7 @@
 #include "users/number_pool.h"
 
 #include "resources/resource.h"
-#include "shell/window_classes.h"
+#include "base/window_utils.h"
 #include "users/numbers_page.h"
 #include "users/users_window.h"
 

@@ -1,7 +1,7 @@
 #include "users/numbers_file.h"
 
-#include "shell/file_io.h"
-#include "shell/program_dir.h"
+#include "base/file_io.h"
+#include "base/program_dir.h"
 
 static std::string NumbersFilePath()
 {

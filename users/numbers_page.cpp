@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "resources/resource.h"
-#include "shell/app.h"
-#include "shell/modal_seam.h"
-#include "shell/program_dir.h"
-#include "shell/window_utils.h"
+#include "base/app.h"
+#include "base/modal_seam.h"
+#include "base/program_dir.h"
+#include "base/window_utils.h"
 #include "users/users_window.h"
 
 constexpr const char* kPoolSection = "AUTORISE";

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/le_bytes.h"
+#include "base/le_bytes.h"
 
 constexpr size_t kCountAt = 0, kFirstNumberAt = 4;
 

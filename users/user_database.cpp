@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "shell/file_io.h"
-#include "shell/modal_seam.h"
-#include "shell/program_dir.h"
+#include "base/file_io.h"
+#include "base/modal_seam.h"
+#include "base/program_dir.h"
 #include "users/windows_user.h"
 
 static std::string UserFilePath(const std::string& dir)

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "journal/journal_file.h"
-#include "shell/directory_ops.h"
-#include "shell/file_io.h"
-#include "shell/program_dir.h"
+#include "base/directory_ops.h"
+#include "base/file_io.h"
+#include "base/program_dir.h"
 #include "users/dir_ops_plan.h"
 #include "users/directory_name.h"
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "shell/file_io.h"
-#include "shell/program_dir.h"
+#include "base/file_io.h"
+#include "base/program_dir.h"
 #include "users/directory_name.h"
 #include "users/user_tables.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "shell/le_bytes.h"
+#include "base/le_bytes.h"
 
 // UserTableHeader.
 constexpr size_t kReservedWordAt = 0, kUserCountAt = 2;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/replace_all.h"
+#include "base/ansi_case.h"
 
 std::string_view StoredName(const UserRecord& user)
 {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "resources/resource.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/login_dialog.h"
 #include "tests/wine/test_support.h"
 #include "users/user_database.h"

@@ -1,4 +1,5 @@
 #include "shell/window_classes.h"
+#include "base/window_utils.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdio>
 
-#include "shell/program_dir.h"
+#include "base/program_dir.h"
 
 void ProgramDirTest::SetUp()
 {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/modal_seam.h"
+#include "base/modal_seam.h"
 
 // Each test gets its own empty program directory, removed afterwards.
 class ProgramDirTest : public ::testing::Test {

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "shell/app.h"
+#include "base/app.h"
 #include "zemoctln/zemoctln.h"
 
 // The tests run the console's code in this process: its resources are linked

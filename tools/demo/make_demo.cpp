@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/le_bytes.h"
+#include "base/le_bytes.h"
 #include "states/activity_image.h"
 #include "tools/calls.h"
 #include "tools/demo/demo.h"

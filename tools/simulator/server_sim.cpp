@@ -26,7 +26,7 @@
 
 #include "gateways/gateway_table.h"
 #include "gateways/line_records.h"
-#include "shell/le_bytes.h"
+#include "base/le_bytes.h"
 #include "states/activity_image.h"
 #include "tools/calls.h"
 #include "tools/simulator/user_names.h"

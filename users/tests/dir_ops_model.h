@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/replace_all.h"
+#include "base/ansi_case.h"
 #include "users/dir_ops_plan.h"
 #include "users/directory_name.h"
 #include "users/user_dir_ops.h"

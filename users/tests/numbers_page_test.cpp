@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "resources/resource.h"
-#include "shell/app.h"
+#include "base/app.h"
 #include "shell/window_classes.h"
 #include "tests/wine/test_support.h"
 #include "users/numbers_file.h"

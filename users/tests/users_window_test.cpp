@@ -11,8 +11,8 @@
 
 #include "journal/journal_settings.h"
 #include "resources/resource.h"
-#include "shell/app.h"
-#include "shell/drawing_objects.h"
+#include "base/app.h"
+#include "base/drawing_objects.h"
 #include "shell/window_classes.h"
 #include "states/activity_files.h"
 #include "tests/wine/test_support.h"
