@@ -104,7 +104,7 @@ static std::vector<std::string> WorkLineFileNames()
 
 void OpenWorkCopy(HWND window, const std::string& dir)
 {
-    CreateDirectoryA(WorkDir(dir).c_str(), nullptr);
+    MakeDirectory(WorkDir(dir));
     CopyToWorkDir(dir, kLineFileName, FALSE);
     CopyToWorkDir(dir, kDialSettingsFileName, FALSE);
     LoadLineTables(window, dir, WorkLines);
@@ -145,8 +145,8 @@ bool RemoveLine(const std::string& dir, int index)
     if (index < 0 || index >= LineCount(WorkLines) || LineState(CurrentGateway, index) != kLineStateUnreachable)
         return false;
     for (const std::string& base : ConfigNamesOf(WorkLines.records[index])) {
-        DeleteFileA((WorkDir(dir) + "\\" + base + ".cnf").c_str());
-        DeleteFileA((WorkDir(dir) + "\\" + base + ".cmd").c_str());
+        RemoveFile(WorkDir(dir) + "\\" + base + ".cnf");
+        RemoveFile(WorkDir(dir) + "\\" + base + ".cmd");
     }
     return RemoveLineAt(WorkLines, index);
 }
@@ -182,7 +182,7 @@ bool WriteSpeakerByte(const std::string& dir, int index, int mode)
 
 static void CopyFromWorkDir(const std::string& dir, const std::string& name)
 {
-    CopyFileA((WorkDir(dir) + name).c_str(), (dir + name).c_str(), FALSE);
+    CopyFileOver(WorkDir(dir) + name, dir + name);
 }
 
 bool CommitWorkCopy(const std::string& dir)
@@ -202,9 +202,9 @@ bool CommitWorkCopy(const std::string& dir)
 void DiscardWorkCopy(const std::string& dir)
 {
     std::string work = WorkDir(dir);
-    DeleteFileA((work + kLineFileName).c_str());
-    DeleteFileA((work + kDialSettingsFileName).c_str());
+    RemoveFile(work + kLineFileName);
+    RemoveFile(work + kDialSettingsFileName);
     for (const std::string& name : WorkLineFileNames())
-        DeleteFileA((work + name).c_str());
-    RemoveDirectoryA(work.c_str());
+        RemoveFile(work + name);
+    RemoveEmptyDirectory(work);
 }

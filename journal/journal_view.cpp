@@ -16,7 +16,6 @@
 #include "base/app.h"
 #include "base/column_width.h"
 #include "base/window_utils.h"
-#include "base/window_utils.h"
 #include "users/user_tables.h"
 
 std::array<JournalColumn, kJournalColumnCount> JournalColumns;
@@ -58,8 +57,7 @@ std::string_view GatewayNameForFilter(int position)
 
 std::string_view UserNameForFilter(int position)
 {
-    const UserRecord& user = UserAt(position);
-    return {user.name, strnlen(user.name, sizeof user.name)};
+    return StoredName(UserAt(position));
 }
 
 JournalFilter CurrentFilter()
@@ -221,6 +219,11 @@ LRESULT CALLBACK JournalPaneProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     return CallWindowProcA(BaseListBoxProc, window, message, wParam, lParam);
+}
+
+bool RegisterJournalPaneClass(HINSTANCE instance)
+{
+    return RegisterClassCopy(instance, "listbox", "arrayed", JournalPaneProc, BaseListBoxProc);
 }
 
 void CreateColumnHeaders(HWND pane)

@@ -28,6 +28,10 @@ extern HWND JournalPane;
 
 LRESULT CALLBACK JournalPaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Registers the pane's class "arrayed", a copy of the platform's list box;
+// false when it cannot be registered (also when it already is).
+bool RegisterJournalPaneClass(HINSTANCE instance);
+
 // Fills JournalColumns and creates the seven header buttons, hidden, as
 // children of the pane's parent.
 void CreateColumnHeaders(HWND pane);

@@ -41,7 +41,7 @@
 // F1 in any dialog or in the main window, posted by the message-filter hook.
 #define ID_HELP_KEY          1056
 
-// Users window. "Ai&de" carries the help command itself.
+// Users window.
 #define IDD_USERS              300
 #define IDC_USERS_LABEL        1201
 #define IDC_USERS_LIST         1202
@@ -59,7 +59,7 @@
 #define IDC_USER_CATEGORY_LABEL 1214
 #define IDC_USER_CATEGORY      1215
 #define IDC_USER_MULTI_SESSION 1216
-#define IDC_USERS_HELP         ID_HELP_KEY
+#define IDC_USERS_HELP         1217
 // The frame both pages are shown in; zemoctln's tabs are attached to it by
 // this number.
 #define IDC_PAGE_FRAME         2000

@@ -44,19 +44,19 @@ void LoadUserActivity()
 
 void WriteUserActivityRecord(int i)
 {
-    auto at = UserRecordOffset(i);
+    auto at = UserActivityRecordAt(i);
     if (at)
         WriteFileAt(UserActivityPath(), *at, UserRecordBytes(UserActivity, i));
 }
 
 void ClearPasswordChanged(int i)
 {
-    auto at = UserRecordOffset(i);
+    auto at = UserActivityRecordAt(i);
     if (!at)
         return;
-    SetUserField(UserActivity, i, kPasswordChangedOffset, 0);
+    SetUserField(UserActivity, i, kPasswordChangedAt, 0);
     const uint8_t zero[1] = {0};
-    WriteFileAt(UserActivityPath(), *at + kPasswordChangedOffset, zero);
+    WriteFileAt(UserActivityPath(), *at + kPasswordChangedAt, zero);
 }
 
 void WriteGatewayActivity(int j)
@@ -66,7 +66,7 @@ void WriteGatewayActivity(int j)
         WriteFileAt(GatewayActivityPath(), 0, GatewayActivity);
         return;
     }
-    auto at = GatewayRecordOffset(j);
+    auto at = GatewayActivityRecordAt(j);
     if (at)
         WriteFileAt(GatewayActivityPath(), *at, GatewayRecordBytes(GatewayActivity, j));
 }
@@ -81,37 +81,37 @@ bool ReleaseHeldLines()
 
 bool UserActive(int i)
 {
-    return GetUserField(UserActivity, i, kUserActiveOffset) != 0;
+    return GetUserField(UserActivity, i, kUserActiveAt) != 0;
 }
 
 void SetUserActive(int i, bool active)
 {
-    SetUserField(UserActivity, i, kUserActiveOffset, active ? 1 : 0);
+    SetUserField(UserActivity, i, kUserActiveAt, active ? 1 : 0);
 }
 
 bool PasswordChanged(int i)
 {
-    return GetUserField(UserActivity, i, kPasswordChangedOffset) != 0;
+    return GetUserField(UserActivity, i, kPasswordChangedAt) != 0;
 }
 
 bool GatewayActive(int j)
 {
-    return GetGatewayField(GatewayActivity, j, kGatewayActiveOffset) != 0;
+    return GetGatewayField(GatewayActivity, j, kGatewayActiveAt) != 0;
 }
 
 void SetGatewayActive(int j, bool active)
 {
-    SetGatewayField(GatewayActivity, j, kGatewayActiveOffset, active ? 1 : 0);
+    SetGatewayField(GatewayActivity, j, kGatewayActiveAt, active ? 1 : 0);
 }
 
 bool ConfigChanged(int j)
 {
-    return GetGatewayField(GatewayActivity, j, kConfigChangedOffset) != 0;
+    return GetGatewayField(GatewayActivity, j, kConfigChangedAt) != 0;
 }
 
 void SetConfigChanged(int j, bool changed)
 {
-    SetGatewayField(GatewayActivity, j, kConfigChangedOffset, changed ? 1 : 0);
+    SetGatewayField(GatewayActivity, j, kConfigChangedAt, changed ? 1 : 0);
 }
 
 int LineState(int gateway, int line)

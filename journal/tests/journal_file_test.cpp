@@ -91,7 +91,7 @@ TEST_F(JournalFileTest, DamagedCountsLoadOnlyTheWholeRecordsAndLeaveTheFile)
     Calls calls = NamedCalls();
     calls[1] = CallBytes({.user = "Ancien", .dateTime = "05/06/98 10:00:00"});
     Calls converted = calls;
-    PutField(converted[1], 406, "05/06/1998 10:00:00");
+    PutText(converted[1], 406, "05/06/1998 10:00:00");
     std::vector<uint8_t> partial(300, 0x5A);
     struct Case {
         const char* name;
@@ -131,8 +131,8 @@ TEST_F(JournalFileTest, TwoDigitYearsAreConvertedOncePerRun)
     WriteBytes(JournalDat(), JournalFileBytes(calls));
     LoadJournal();
     Calls converted = calls;
-    PutField(converted[0], 406, "05/06/1998 10:00:00");
-    PutField(converted[2], 406, "31/12/1999 21:59:59");
+    PutText(converted[0], 406, "05/06/1998 10:00:00");
+    PutText(converted[2], 406, "31/12/1999 21:59:59");
     EXPECT_EQ(FileNow(), JournalFileBytes(converted));
     EXPECT_EQ(TableBytes(), converted);
     EXPECT_FALSE(Journal.YearFixPending);
@@ -148,7 +148,7 @@ TEST_F(JournalFileTest, TwoDigitYearsAreConvertedOncePerRun)
     // The next run converts it.
     Journal = JournalTable{};
     LoadJournal();
-    PutField(converted[3], 406, "06/06/1998 11:00:00");
+    PutText(converted[3], 406, "06/06/1998 11:00:00");
     EXPECT_EQ(FileNow(), JournalFileBytes(converted));
     EXPECT_EQ(TableBytes(), converted);
 }
@@ -223,7 +223,7 @@ TEST_F(JournalFileTest, RemovalsAndRenamesTouchExactlyTheNamedRecords)
     auto renamed = [&](std::initializer_list<size_t> which, size_t offset, const std::string& name) {
         Calls out = calls;
         for (size_t i : which)
-            PutField(out[i], offset, name);
+            PutText(out[i], offset, name);
         return out;
     };
     auto without = [&](std::initializer_list<size_t> gone) {
@@ -265,7 +265,7 @@ TEST_F(JournalFileTest, RewritesKeepTheRecordsAppendedSinceTheLastLoad)
     Calls calls = NamedCalls();
     struct Case { const char* name; std::function<void()> operation; std::function<void(Calls&)> expect; } cases[] = {
         {"rename", [] { RenameUserEntries("Durand", "Dupont"); },
-         [](Calls& c) { for (size_t i : {0, 3, 6}) PutField(c[i], 306, "Dupont"); }},
+         [](Calls& c) { for (size_t i : {0, 3, 6}) PutText(c[i], 306, "Dupont"); }},
         {"remove", [] { RemoveUserEntries("Martin"); }, [](Calls& c) { c.erase(c.begin() + 5); }},
         {"purge", [] { PurgeJournal("01/01/1990 00:00:00"); }, [](Calls&) {}},
         {"save", [] { SaveJournal(); }, [](Calls&) {}},
@@ -331,7 +331,7 @@ TEST_F(JournalFileTest, SaveWritesTheTableFollowedByTheLaterAppends)
     AppendAsServer(JournalDat(), late);
     SaveJournal();
     Calls expected = calls;
-    PutField(expected[4], 306, "Moreau");
+    PutText(expected[4], 306, "Moreau");
     expected.push_back(late);
     EXPECT_EQ(FileNow(), JournalFileBytes(expected));
     EXPECT_EQ(TableBytes(), expected);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "tests/fixtures/byte_fixture.h"
 #include "tests/wine/test_support.h"
 
 namespace {
@@ -19,15 +20,7 @@ std::vector<uint8_t> Pattern(size_t size, int seed)
     return bytes;
 }
 
-// The offsets where two files differ, their lengths included.
-std::vector<size_t> ChangedBytes(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after)
-{
-    std::vector<size_t> changed;
-    for (size_t n = 0; n < std::max(before.size(), after.size()); ++n)
-        if (n >= before.size() || n >= after.size() || before[n] != after[n])
-            changed.push_back(n);
-    return changed;
-}
+using byte_fixture::ChangedBytes;
 
 std::vector<size_t> Range(size_t first, size_t last)
 {

@@ -199,5 +199,18 @@ void SetItemText(HWND dialog, int id, const char* text)
 
 void PressButton(HWND dialog, int id)
 {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    HWND button = GetDlgItem(dialog, id);
+    bool shown = button && (GetWindowLongPtrA(button, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (!shown || !IsWindowEnabled(button) || !IsWindowEnabled(dialog)) {
+        ADD_FAILURE() << "control " << id << (!button ? " does not exist" : !shown ? " is hidden" : " is disabled")
+                      << ": nobody could press it";
+        return;
+    }
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void SendDialogKey(HWND dialog, int command)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));
 }

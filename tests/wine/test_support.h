@@ -95,6 +95,12 @@ private:
     UINT_PTR timer_ = 0;
 };
 
-// Actions for DialogDriver steps.
+// Actions for DialogDriver steps, and for tests that drive a dialog of their own.
 void SetItemText(HWND dialog, int id, const char* text);
+// Presses a button as a person would, by its click: only one that exists,
+// is not hidden and is enabled, in an enabled dialog. Any other fails the
+// test (the button is not pressed).
 void PressButton(HWND dialog, int id);
+// The Enter (IDOK) or Escape (IDCANCEL) key in a dialog: the command the
+// dialog manager sends for it, whatever state its button is in.
+void SendDialogKey(HWND dialog, int command);

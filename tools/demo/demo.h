@@ -1,10 +1,8 @@
-// The demo office: who works there, its gateways and lines, and the writers
-// of its files. The users' and the gateways' files are written by separate
-// files of this tool, each with its own record layouts.
+// The demo office: who works there, its gateways and lines (demo_office.cpp),
+// and the writers of its users' and gateways' files, each in a file of its
+// own with its own record layouts. They write through demo_files.h.
 #pragma once
 #include <cstdint>
-#include <span>
-#include <string>
 #include <vector>
 
 struct DemoUser {
@@ -29,13 +27,6 @@ struct DemoGateway {
 
 extern const std::vector<DemoUser> DemoUsers;
 extern const std::vector<DemoGateway> DemoGateways;
-
-// Writes the file `name` of the demo directory whole; false, said on stderr,
-// when it cannot.
-bool SaveFile(const std::string& name, std::span<const uint8_t> bytes);
-
-// Creates a subdirectory of the demo directory.
-void MakeDirectory(const std::string& name);
 
 // reseau.dat and Numaut.dat.
 bool WriteUsers();

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "tools/demo/demo.h"
+#include "tools/demo/demo_files.h"
 #include "users/numbers_record.h"
 #include "users/user_record.h"
 #include "users/user_sort.h"

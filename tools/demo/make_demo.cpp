@@ -22,51 +22,21 @@
 #include "states/activity_image.h"
 #include "tools/calls.h"
 #include "tools/demo/demo.h"
-
-// The administrator's password differs from its name: a password equal to the
-// name would be replaced by whatever is typed at the first login.
-const std::vector<DemoUser> DemoUsers = {
-    {"ADMIN", "QUOREL", true, 1, {}},
-    {"Albert", "ALBERT", false, 0, {"3615", "3617"}},
-    {"Bernard", "BERNARD", false, 0, {}},
-    {"Chlo\xE9", "CHLOE", false, 1, {}},
-    {"Durand", "DURAND", false, 0, {"00", "08 36"}},
-    {"\xC9mile", "EMILE", false, 0, {}},
-    {"Fran\xE7ois", "FRANCOIS", false, 0, {"3615"}},
-    {"H\xE9l\xE8ne", "HELENE", false, 1, {}},
-    {"Lef\xE8vre", "LEFEVRE", false, 0, {}},
-    {"Martin", "MARTIN", false, 0, {"06"}},
-    {"No\xEBl", "NOEL", false, 0, {}},
-    {"Zo\xE9", "ZOE", false, 0, {}},
-};
-
-const std::vector<DemoGateway> DemoGateways = {
-    {"Standard", 0,
-     {{"Olitec Speed'Com 56K", "OLITEC1", 1}, {"US Robotics 56K Fax", "USR56K", 2}, {"Hayes Accura 56K", "HAYES56", 3}}},
-    {"Num\xE9ris", 2, {{"Eicon Diva ISDN", "DIVA1", 4}, {"Eicon Diva ISDN #2", "DIVA2", 5}}},
-    {"GSM Nord", 1, {{"Wavecom Fastrack", "FASTRCK", 6}}},
-};
+#include "tools/demo/demo_files.h"
 
 namespace {
 
 constexpr int kJournalCalls = 3200;
-
-std::string Dir;
-
-std::string PathOf(const std::string& name)
-{
-    return Dir + "\\" + name;
-}
 
 // The server sees a few users connected and two gateways busy.
 bool WriteActivity()
 {
     UserActivityImage users{};
     for (int i : {1, 4, 7, 10})
-        SetUserField(users, i, kUserActiveOffset, 1);
+        SetUserField(users, i, kUserActiveAt, 1);
     GatewayActivityImage gateways{};
-    SetGatewayField(gateways, 0, kGatewayActiveOffset, 1);
-    SetGatewayField(gateways, 1, kGatewayActiveOffset, 1);
+    SetGatewayField(gateways, 0, kGatewayActiveAt, 1);
+    SetGatewayField(gateways, 1, kGatewayActiveAt, 1);
     SetLineState(gateways, 0, 0, kLineStateInUse);
     SetLineState(gateways, 0, 1, kLineStateDialling);
     SetLineState(gateways, 1, 0, kLineStateInitialising);
@@ -143,7 +113,7 @@ bool WriteJournal()
 // for its seven columns.
 bool WriteSettings()
 {
-    std::string ini = PathOf("admin.ini");
+    std::string ini = DemoPath("admin.ini");
     struct Key {
         const char* section;
         const char* key;
@@ -164,27 +134,10 @@ bool WriteSettings()
 
 }  // namespace
 
-bool SaveFile(const std::string& name, std::span<const uint8_t> bytes)
-{
-    FILE* f = std::fopen(PathOf(name).c_str(), "wb");
-    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (f && std::fclose(f) != 0)
-        ok = false;
-    if (!ok)
-        std::fprintf(stderr, "make_demo: cannot write %s\n", PathOf(name).c_str());
-    return ok;
-}
-
-void MakeDirectory(const std::string& name)
-{
-    CreateDirectoryA(PathOf(name).c_str(), nullptr);
-}
-
 int main(int argc, char** argv)
 {
-    Dir = argc > 1 ? argv[1] : ".";
-    CreateDirectoryA(Dir.c_str(), nullptr);
-    DeleteFileA(PathOf("admin.ini").c_str());
+    SetDemoDirectory(argc > 1 ? argv[1] : ".");
+    RemoveDemoFile("admin.ini");
     if (!(WriteUsers() && WriteGateways() && WriteActivity() && WriteJournal() && WriteSettings()))
         return 1;
     std::printf("Demo program directory ready: %zu users (administrator ADMIN, password QUOREL), %zu gateways, "
