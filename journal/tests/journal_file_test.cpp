@@ -258,6 +258,42 @@ TEST_F(JournalFileTest, RemovalsAndRenamesTouchExactlyTheNamedRecords)
     }
 }
 
+namespace {
+int Refreshes;
+void CountRefresh()
+{
+    ++Refreshes;
+}
+}  // namespace
+
+// The purge and the removal of a user's records have the view refreshed,
+// through what the main window set; the other operations do not, and
+// without a refresh set nothing is called.
+TEST_F(JournalFileTest, PurgeAndUserRemovalCallTheRefreshTheOthersDoNot)
+{
+    struct Case { const char* name; std::function<void()> operation; int refreshes; } cases[] = {
+        {"purge", [] { PurgeJournal("01/01/1990 00:00:00"); }, 1},
+        {"remove user", [] { RemoveUserEntries("Durand"); }, 1},
+        {"remove a user without records", [] { RemoveUserEntries("Personne"); }, 1},
+        {"remove gateway", [] { RemoveGatewayEntries("Paris"); }, 0},
+        {"rename user", [] { RenameUserEntries("Durand", "Dupont"); }, 0},
+        {"rename gateway", [] { RenameGatewayEntries("Paris", "Lille"); }, 0},
+        {"save", [] { SaveJournal(); }, 0},
+        {"load", [] { LoadJournal(); }, 0},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(JournalDat(), JournalFileBytes(NamedCalls()));
+        LoadJournal();
+        Refreshes = 0;
+        SetJournalRefresh(CountRefresh);
+        c.operation();
+        SetJournalRefresh(nullptr);
+        EXPECT_EQ(Refreshes, c.refreshes) << c.name;
+        c.operation();
+        EXPECT_EQ(Refreshes, c.refreshes) << c.name << ", with no refresh set";
+    }
+}
+
 // The server appended after the last load: every rewrite starts from the file
 // as it stands, so its records are kept (and treated like the others).
 TEST_F(JournalFileTest, RewritesKeepTheRecordsAppendedSinceTheLastLoad)

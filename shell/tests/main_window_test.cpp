@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "journal/journal_file.h"
 #include "journal/journal_settings.h"
 #include "journal/journal_view.h"
 #include "resources/resource.h"
@@ -648,6 +649,21 @@ TEST_F(MainWindowTest, RunShowsTheJournalAndTheToolbarUntilTheWindowCloses)
     EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
     EXPECT_EQ(Ini("Journal", "Tri"), "9");
     EXPECT_EQ(UserCount(), 0) << "the user table is freed";
+}
+
+// The journal's file code has the shown pane refilled through the refresh
+// the main window set: a user's records removed leave the pane at once.
+TEST_F(MainWindowTest, RemovingAUsersRecordsRefillsTheShownPane)
+{
+    WriteBytes(Path("\\Journal.dat"), JournalFile({"01/02/2001 10:00:00", "02/02/2001 11:00:00"}));
+    HWND window = Create();
+    ASSERT_NE(window, nullptr);
+
+    RunWhileActing(window, [](HWND) {
+        ASSERT_EQ(SendMessageA(JournalPane, LB_GETCOUNT, 0, 0), 2);
+        RemoveUserEntries("Dupont");
+        EXPECT_EQ(SendMessageA(JournalPane, LB_GETCOUNT, 0, 0), 0);
+    });
 }
 
 TEST_F(MainWindowTest, RunWithTheJournalHiddenKeepsThePaneHidden)
