@@ -21,8 +21,10 @@
 #include "base/le_bytes.h"
 #include "states/activity_image.h"
 #include "tools/calls.h"
-#include "tools/demo/demo.h"
 #include "tools/demo/demo_files.h"
+#include "tools/demo/demo_gateways.h"
+#include "tools/demo/demo_office.h"
+#include "tools/demo/demo_users.h"
 
 namespace {
 
