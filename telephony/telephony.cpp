@@ -20,7 +20,12 @@ namespace {
 // goes past them, whatever "whconfig.ini" says meanwhile.
 DWORD LineDeviceCount;
 
-DWORD (*Clock)() = GetTickCount;
+DWORD PlatformClock()
+{
+    return GetTickCount();
+}
+
+DWORD (*Clock)() = PlatformClock;
 
 constexpr DWORD kReinitPromptAfter = 5000;  // ms
 constexpr unsigned kSoftModemNameSize = 64;
@@ -97,7 +102,7 @@ bool GetTranslateCaps(std::vector<uint8_t>& buffer)
 
 void SetTelephonyClockForTests(DWORD (*clock)())
 {
-    Clock = clock ? clock : GetTickCount;
+    Clock = clock ? clock : PlatformClock;
 }
 
 int StartTelephony()
