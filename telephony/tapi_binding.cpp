@@ -2,6 +2,8 @@
 
 namespace {
 
+constexpr LONG kUnavailable = static_cast<LONG>(LINEERR_OPERATIONUNAVAIL);
+
 enum class Slot { Untried, Bound, Unavailable };
 
 // "TAPI32.DLL", loaded once by name and never released.
@@ -54,33 +56,33 @@ Entry<decltype(&lineTranslateDialog)> TranslateDialogEntry{"lineTranslateDialog"
 LONG WINAPI lineConfigDialog(DWORD dwDeviceID, HWND hwndOwner, LPCSTR lpszDeviceClass)
 {
     auto call = ConfigDialogEntry.Resolve();
-    return call ? call(dwDeviceID, hwndOwner, lpszDeviceClass) : LINEERR_OPERATIONUNAVAIL;
+    return call ? call(dwDeviceID, hwndOwner, lpszDeviceClass) : kUnavailable;
 }
 
 LONG WINAPI lineGetDevCaps(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVersion, DWORD dwExtVersion,
                            LPLINEDEVCAPS lpLineDevCaps)
 {
     auto call = GetDevCapsEntry.Resolve();
-    return call ? call(hLineApp, dwDeviceID, dwAPIVersion, dwExtVersion, lpLineDevCaps) : LINEERR_OPERATIONUNAVAIL;
+    return call ? call(hLineApp, dwDeviceID, dwAPIVersion, dwExtVersion, lpLineDevCaps) : kUnavailable;
 }
 
 LONG WINAPI lineGetIcon(DWORD dwDeviceID, LPCSTR lpszDeviceClass, LPHICON lphIcon)
 {
     auto call = GetIconEntry.Resolve();
-    return call ? call(dwDeviceID, lpszDeviceClass, lphIcon) : LINEERR_OPERATIONUNAVAIL;
+    return call ? call(dwDeviceID, lpszDeviceClass, lphIcon) : kUnavailable;
 }
 
 LONG WINAPI lineGetTranslateCaps(HLINEAPP hLineApp, DWORD dwAPIVersion, LPLINETRANSLATECAPS lpTranslateCaps)
 {
     auto call = GetTranslateCapsEntry.Resolve();
-    return call ? call(hLineApp, dwAPIVersion, lpTranslateCaps) : LINEERR_OPERATIONUNAVAIL;
+    return call ? call(hLineApp, dwAPIVersion, lpTranslateCaps) : kUnavailable;
 }
 
 LONG WINAPI lineInitialize(LPHLINEAPP lphLineApp, HINSTANCE hInstance, LINECALLBACK lpfnCallback,
                            LPCSTR lpszAppName, LPDWORD lpdwNumDevs)
 {
     auto call = InitializeEntry.Resolve();
-    return call ? call(lphLineApp, hInstance, lpfnCallback, lpszAppName, lpdwNumDevs) : LINEERR_OPERATIONUNAVAIL;
+    return call ? call(lphLineApp, hInstance, lpfnCallback, lpszAppName, lpdwNumDevs) : kUnavailable;
 }
 
 LONG WINAPI lineNegotiateAPIVersion(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPILowVersion,
@@ -89,24 +91,24 @@ LONG WINAPI lineNegotiateAPIVersion(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD d
 {
     auto call = NegotiateEntry.Resolve();
     return call ? call(hLineApp, dwDeviceID, dwAPILowVersion, dwAPIHighVersion, lpdwAPIVersion, lpExtensionID)
-                : LINEERR_OPERATIONUNAVAIL;
+                : kUnavailable;
 }
 
 LONG WINAPI lineSetCurrentLocation(HLINEAPP hLineApp, DWORD dwLocation)
 {
     auto call = SetCurrentLocationEntry.Resolve();
-    return call ? call(hLineApp, dwLocation) : LINEERR_OPERATIONUNAVAIL;
+    return call ? call(hLineApp, dwLocation) : kUnavailable;
 }
 
 LONG WINAPI lineShutdown(HLINEAPP hLineApp)
 {
     auto call = ShutdownEntry.Resolve();
-    return call ? call(hLineApp) : LINEERR_OPERATIONUNAVAIL;
+    return call ? call(hLineApp) : kUnavailable;
 }
 
 LONG WINAPI lineTranslateDialog(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVersion, HWND hwndOwner,
                                 LPCSTR lpszAddressIn)
 {
     auto call = TranslateDialogEntry.Resolve();
-    return call ? call(hLineApp, dwDeviceID, dwAPIVersion, hwndOwner, lpszAddressIn) : LINEERR_OPERATIONUNAVAIL;
+    return call ? call(hLineApp, dwDeviceID, dwAPIVersion, hwndOwner, lpszAddressIn) : kUnavailable;
 }
