@@ -19,6 +19,28 @@ cancel_configuration() {
 
 admin_count() { od -An -t d4 -N 4 "$1/admin.dat" | tr -d ' '; }
 
+# A message box shown now: the first visible window of that title (names
+# compare without regard to case, so "Attention" also finds "ATTENTION").
+wait_box() {  # title [seconds]
+    local id
+    for _ in $(seq $((${2:-5} * 5))); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# Answers the box with its default button and waits until it is gone.
+answer_box() {  # id
+    focus "$1"
+    keys Return
+    for _ in $(seq 25); do
+        xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+        sleep 0.2
+    done
+}
+
 # "/s /p" on an empty directory: set-up, the first login, then the window alone.
 dir=$(prepare_dir alone)
 start_console "$dir" /s /p
@@ -75,16 +97,16 @@ check "main: the gateways window shows" yes "$([ -n "$window" ] && echo yes)"
 focus "$window"
 keys alt+e
 keys s
-refusal=$(wait_window ATTENTION 5)
+refusal=$(wait_box ATTENTION)
 check "main: deleting a busy gateway is refused" yes "$([ -n "$refusal" ] && echo yes)"
-[ -n "$refusal" ] && { focus "$refusal"; keys Return; }
+[ -n "$refusal" ] && answer_box "$refusal"
 focus "$window"
 keys Down Down
 keys alt+e
 keys s
-question=$(wait_window Attention 5)
+question=$(wait_box Attention)
 check "main: deleting an idle gateway is asked" yes "$([ -n "$question" ] && echo yes)"
-[ -n "$question" ] && { focus "$question"; keys Return; }
+[ -n "$question" ] && answer_box "$question"
 sleep 1
 check "main: two gateways left" 2 "$(admin_count "$dir")"
 check "main: its directory is gone" no "$([ -d "$dir/pass2" ] && echo yes || echo no)"
