@@ -19,19 +19,9 @@ cancel_configuration() {
 
 admin_count() { od -An -t d4 -N 4 "$1/admin.dat" | tr -d ' '; }
 
-# A message box shown now: the first visible window of that title (names
-# compare without regard to case, so "Attention" also finds "ATTENTION").
-wait_box() {  # title [seconds]
-    local id
-    for _ in $(seq $((${2:-5} * 5))); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        sleep 0.2
-    done
-    return 1
-}
-
-# Answers the box with its default button and waits until it is gone.
+# Answers the box with its default button and waits until it is gone: the
+# titles of the next box ("Attention") and of this one ("ATTENTION") are
+# the same to xdotool, which ignores case.
 answer_box() {  # id
     focus "$1"
     keys Return
@@ -97,14 +87,14 @@ check "main: the gateways window shows" yes "$([ -n "$window" ] && echo yes)"
 focus "$window"
 keys alt+e
 keys s
-refusal=$(wait_box ATTENTION)
+refusal=$(wait_window ATTENTION)
 check "main: deleting a busy gateway is refused" yes "$([ -n "$refusal" ] && echo yes)"
 [ -n "$refusal" ] && answer_box "$refusal"
 focus "$window"
 keys Down Down
 keys alt+e
 keys s
-question=$(wait_box Attention)
+question=$(wait_window Attention)
 check "main: deleting an idle gateway is asked" yes "$([ -n "$question" ] && echo yes)"
 [ -n "$question" ] && answer_box "$question"
 sleep 1
