@@ -78,6 +78,12 @@ bool DirExists(const std::string& path);
 std::string IniText(const std::string& path, const char* section, const char* key);  // "" when missing
 void RemoveTree(const std::string& path);
 
+// Registers the window classes that the console's start-up registers (the
+// test program stands for admin.exe), for tests of windows whose templates use
+// them; false when they could not all be registered (also when they already
+// are).
+bool RegisterConsoleWindowClasses();
+
 // Pumps the thread's messages until none is waiting.
 void PumpMessages();
 
