@@ -88,3 +88,11 @@
 //   import of network accounts dialogs 800-809, controls 1700-1719
 // String table: 9, 11 and 12 are fixed by their callers; others from 2000 up,
 // in blocks of 100 per window in the order above.
+
+// Import of network accounts: the choice dialog and the progress window.
+#define IDD_IMPORT_CHOICE          800
+#define IDD_IMPORT_PROGRESS        801
+#define IDC_IMPORT_CHOICE_TEXT     1700
+#define IDC_IMPORT_NETWORK         1701
+#define IDC_IMPORT_THIS_COMPUTER   1702
+#define IDC_IMPORT_PROGRESS_TEXT   1703
