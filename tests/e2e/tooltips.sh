@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The tooltips of the real console's toolbar under the real mouse: the bulle
+# of a button shows after the pause, light yellow with its text; the next
+# button's shows at once; pressing a button hides it.
+#   tooltips.sh OUT_DIR TOOLS_DIR
+source "$(dirname "$0")/lib.sh"
+TOOLS_DIR=$2
+
+# The visible window without a title and of a tooltip's height: the bulle.
+# Prints "id x y".
+find_bulle() {
+    local id
+    for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id" | sed 's/^/B_/')"
+        if [ "$B_HEIGHT" -lt 40 ]; then echo "$id $B_X $B_Y"; return 0; fi
+    done
+    return 1
+}
+
+# The bulle's picture inside its border: its background colour, and whether
+# anything dark (its text) is drawn on it.
+bulle_background() { import -window "$1" png:- 2>/dev/null | convert png:- -format '%[pixel:p{2,2}]' info:; }
+bulle_has_text() {
+    import -window "$1" png:- 2>/dev/null | convert png:- -shave 1x1 -threshold 50% -format '%[fx:minima.intensity < 0.5 ? 1 : 0]' info:
+}
+bulle_picture() { import -window "$1" png:- 2>/dev/null | convert png:- rgb:- | md5sum; }
+
+dir=$(prepare_dir tooltips)
+(cd "$dir" && wine "$TOOLS_DIR/make_demo.exe" . >/dev/null 2>&1 </dev/null)
+start_console "$dir"
+log_in_as_demo_admin
+main=$(wait_window Administrateur)
+check "the main window shows" yes "$([ -n "$main" ] && echo yes)"
+focus "$main"
+eval "$(xdotool getwindowgeometry --shell "$main" | sed 's/^/M_/')"
+# Without a window manager the X window starts at the menu bar; the toolbar
+# buttons are 35 pixels square at x = 5 + 40 i of the client area, under it.
+button_y=$((M_Y + 30))
+xdotool mousemove $((M_X + 22)) "$button_y"
+sleep 0.7
+check "the pause: no bulle yet" no "$(find_bulle >/dev/null && echo yes || echo no)"
+sleep 1.5
+read -r bulle bulle_x _ <<<"$(find_bulle)"
+check "after the pause: the bulle of the first button" yes "$([ -n "$bulle" ] && echo yes)"
+check "it starts 2 pixels right of its button" $((M_X + 5 + 2)) "$bulle_x"
+check "light yellow" "srgb(255,255,224)" "$(bulle_background "$bulle")"
+check "with its text" 1 "$(bulle_has_text "$bulle")"
+first_picture=$(bulle_picture "$bulle")
+
+# Straight to the next button: its bulle shows at once, with another text.
+xdotool mousemove $((M_X + 62)) "$button_y"
+sleep 0.5
+read -r bulle bulle_x _ <<<"$(find_bulle)"
+check "the next button: at once" yes "$([ -n "$bulle" ] && echo yes)"
+check "under the next button" $((M_X + 45 + 2)) "$bulle_x"
+check "the next button's text" yes "$([ -n "$bulle" ] && [ "$(bulle_picture "$bulle")" != "$first_picture" ] && echo yes)"
+
+# Pressing the button hides the bulle; released off the button, nothing runs.
+xdotool mousedown 1
+sleep 0.5
+check "pressed: the bulle is hidden" no "$(find_bulle >/dev/null && echo yes || echo no)"
+xdotool mousemove $((M_X + 200)) $((M_Y + 300))
+xdotool mouseup 1
+sleep 0.5
+check "the console still runs" yes "$(kill -0 "$CONSOLE_PID" 2>/dev/null && echo yes)"
+close_window "$main"
+wait_console_exit; check "exit code" 0 $?
+finish
