@@ -17,6 +17,18 @@ find_bulle() {
     return 1
 }
 
+# Waits up to `seconds` for the bulle; prints "id x y" as find_bulle does.
+wait_bulle() {  # seconds
+    local _
+    for _ in $(seq $(($1 * 10))); do
+        find_bulle && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
 # The bulle's picture inside its border: its background colour, and whether
 # anything dark (its text) is drawn on it.
 bulle_background() { import -window "$1" png:- 2>/dev/null | convert png:- -format '%[pixel:p{2,2}]' info:; }
@@ -36,29 +48,38 @@ eval "$(xdotool getwindowgeometry --shell "$main" | sed 's/^/M_/')"
 # Without a window manager the X window starts at the menu bar; the toolbar
 # buttons are 35 pixels square at x = 5 + 40 i of the client area, under it.
 button_y=$((M_Y + 30))
+moved=$(now_ms)
 xdotool mousemove $((M_X + 22)) "$button_y"
 sleep 0.7
 check "the pause: no bulle yet" no "$(find_bulle >/dev/null && echo yes || echo no)"
-sleep 1.5
-read -r bulle bulle_x _ <<<"$(find_bulle)"
+read -r bulle bulle_x _ <<<"$(wait_bulle 6)"
+waited=$(($(now_ms) - moved))
 check "after the pause: the bulle of the first button" yes "$([ -n "$bulle" ] && echo yes)"
+check "not before 1.5 s (${waited} ms)" yes "$([ "$waited" -ge 1450 ] && echo yes)"
 check "it starts 2 pixels right of its button" $((M_X + 5 + 2)) "$bulle_x"
 check "light yellow" "srgb(255,255,224)" "$(bulle_background "$bulle")"
 check "with its text" 1 "$(bulle_has_text "$bulle")"
 first_picture=$(bulle_picture "$bulle")
 
-# Straight to the next button: its bulle shows at once, with another text.
+# Straight to the next button: its bulle shows at once (well before another
+# pause would end), with another text.
+moved=$(now_ms)
 xdotool mousemove $((M_X + 62)) "$button_y"
-sleep 0.5
-read -r bulle bulle_x _ <<<"$(find_bulle)"
-check "the next button: at once" yes "$([ -n "$bulle" ] && echo yes)"
+sleep 0.2
+read -r bulle bulle_x _ <<<"$(wait_bulle 1)"
+waited=$(($(now_ms) - moved))
+check "the next button: at once (${waited} ms)" yes "$([ -n "$bulle" ] && [ "$waited" -lt 1200 ] && echo yes)"
 check "under the next button" $((M_X + 45 + 2)) "$bulle_x"
 check "the next button's text" yes "$([ -n "$bulle" ] && [ "$(bulle_picture "$bulle")" != "$first_picture" ] && echo yes)"
 
 # Pressing the button hides the bulle; released off the button, nothing runs.
 xdotool mousedown 1
-sleep 0.5
-check "pressed: the bulle is hidden" no "$(find_bulle >/dev/null && echo yes || echo no)"
+hidden=no
+for _ in $(seq 20); do
+    find_bulle >/dev/null || { hidden=yes; break; }
+    sleep 0.1
+done
+check "pressed: the bulle is hidden" yes "$hidden"
 xdotool mousemove $((M_X + 200)) $((M_Y + 300))
 xdotool mouseup 1
 sleep 0.5
