@@ -1,5 +1,7 @@
 #include "shell/tooltips.h"
 
+#include <commctrl.h>
+
 #include "base/app.h"
 #include "base/screen_place.h"
 #include "resources/resource.h"
@@ -248,6 +250,18 @@ bool IsConsoleDialog(HWND dialog)
     return procedure && ModuleHolding(procedure) == ModuleHolding(reinterpret_cast<const void*>(&MsgFilterHookProc));
 }
 
+// The page a property sheet shows, or null when `dialog` is no property sheet
+// (one has its tab control under this number).
+HWND CurrentSheetPage(HWND dialog)
+{
+    constexpr int kSheetTabControl = 0x3020;
+    HWND tabs = GetDlgItem(dialog, kSheetTabControl);
+    char name[32] = {};
+    if (!tabs || !GetClassNameA(tabs, name, sizeof name) || lstrcmpiA(name, WC_TABCONTROLA) != 0)
+        return nullptr;
+    return reinterpret_cast<HWND>(SendMessageA(dialog, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
 }  // namespace
 
 void SetTooltipClockForTests(const TooltipClock* clock)
@@ -316,9 +330,18 @@ HWND HelpTargetOf(HWND window)
         if (w == MainWindow)
             return w;
         bool child = (GetWindowLongPtrA(w, GWL_STYLE) & WS_CHILD) != 0;
-        if (IsDialogWindow(w) || !child)
-            return IsDialogWindow(w) && IsConsoleDialog(w) ? w : nullptr;
-        w = GetParent(w);
+        if (!IsDialogWindow(w) && child) {
+            w = GetParent(w);
+            continue;
+        }
+        if (!IsDialogWindow(w))
+            return nullptr;
+        if (IsConsoleDialog(w))
+            return w;
+        // The platform's frame of one of the console's property sheets: the
+        // page it shows answers.
+        HWND page = CurrentSheetPage(w);
+        return page && IsConsoleDialog(page) ? page : nullptr;
     }
     return nullptr;
 }

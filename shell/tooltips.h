@@ -38,9 +38,10 @@ void InstallTooltipHooks();
 void RemoveTooltipHooks();
 
 // The window that F1 pressed on `window` inside a dialog's loop asks for
-// help: the main window, or the console's own dialog that holds `window`;
-// null for the platform's dialogs (print, save, message boxes), where the
-// help command's number is one of their controls.
+// help: the main window, or the console's own dialog that holds `window`
+// (in a property sheet, the page it shows); null for the platform's dialogs
+// (print, save, message boxes), where the help command's number is one of
+// their controls.
 HWND HelpTargetOf(HWND window);
 
 // What runs the bulle's timers; tests put in one whose time they move

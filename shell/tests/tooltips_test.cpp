@@ -1,6 +1,7 @@
 #include "shell/tooltips.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <map>
@@ -468,6 +469,22 @@ TEST_F(TooltipTest, F1InADialogPostsTheHelpCommandToTheConsolesWindowThatHoldsIt
                                AppInstance, nullptr);
     HWND comboEdit = FindWindowExA(combo, nullptr, "Edit", nullptr);
     ASSERT_NE(comboEdit, nullptr);
+    PROPSHEETPAGEA page = {};
+    page.dwSize = sizeof page;
+    page.hInstance = AppInstance;
+    page.pszTemplate = MAKEINTRESOURCEA(IDD_IMPORT_PROGRESS);
+    page.pfnDlgProc = ConsoleDialog;
+    PROPSHEETHEADERA header = {};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS | PSH_PROPSHEETPAGE;
+    header.hInstance = AppInstance;
+    header.pszCaption = "Pr\xE9" "f\xE9rences";
+    header.nPages = 1;
+    header.ppsp = &page;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+    ASSERT_NE(sheet, nullptr);
+    HWND shown = PropSheet_GetCurrentPageHwnd(sheet);
+    ASSERT_NE(shown, nullptr);
     MainWindow = host_;
     struct Case {
         const char* what;
@@ -480,6 +497,8 @@ TEST_F(TooltipTest, F1InADialogPostsTheHelpCommandToTheConsolesWindowThatHoldsIt
         {"the edit of a combo box", comboEdit, dialog},
         {"a button of the main window", first_, host_},
         {"the main window", host_, host_},
+        {"a control of a property sheet's page", GetDlgItem(shown, IDCANCEL), shown},
+        {"a button of the sheet's own frame", GetDlgItem(sheet, IDOK), shown},
     };
     for (const auto& c : cases) {
         MSG key = KeyMessage(c.window, WM_KEYDOWN, VK_F1);
@@ -488,6 +507,7 @@ TEST_F(TooltipTest, F1InADialogPostsTheHelpCommandToTheConsolesWindowThatHoldsIt
         EXPECT_EQ(HelpCommandsPosted(c.target), 1) << c.what;
         EXPECT_EQ(HelpCommandsPosted(c.window), 0) << c.what;
     }
+    DestroyWindow(sheet);
     DestroyWindow(dialog);
 }
 
