@@ -432,3 +432,32 @@ TEST_F(StartupTest, F1OpensTheHelpOfTheUsersWindowShownAlone)
     EXPECT_EQ(help[0].type, static_cast<UINT>(HELP_CONTEXT));
     EXPECT_EQ(help[0].data, 101u);
 }
+
+TEST_F(StartupTest, F1OpensTheHelpOfTheGatewaysWindowShownAlone)
+{
+    MakeDatabaseWithPassword();
+    ModalRecorder modal;
+    DialogDriver driver;
+    driver.Then("Quorel", [](HWND dialog) {
+        SetItemText(dialog, IDC_LOGIN_PASSWORD, "SECRET");
+        PressButton(dialog, IDOK);
+    });
+    static HWND gateways;
+    driver.Then("Passerelles", [](HWND dialog) {
+        gateways = dialog;
+        PostMessageA(GetDlgItem(dialog, IDC_GATEWAY_LIST), WM_KEYDOWN, VK_F1, 1);
+    });
+    driver.Then("Passerelles", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDC_GATEWAY_QUIT, 0); });
+
+    EXPECT_EQ(Run("/p"), 0);
+
+    EXPECT_EQ(driver.StepsDone(), 3);
+    std::vector<ModalCall> help;
+    for (const ModalCall& call : modal.Calls())
+        if (call.kind == "help")
+            help.push_back(call);
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].owner, gateways);
+    EXPECT_EQ(help[0].text, Path("\\admin.hlp"));
+    EXPECT_EQ(help[0].data, 102u);
+}
