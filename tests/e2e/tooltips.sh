@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The tooltips of the real console's toolbar under the real mouse: the bulle
 # of a button shows after the pause, light yellow with its text; the next
-# button's shows at once; pressing a button hides it.
+# button's shows at once; pressing a button hides it. Over the gateways window,
+# opened later above the main window, the bulle of its buttons shows on top.
 #   tooltips.sh OUT_DIR TOOLS_DIR
 source "$(dirname "$0")/lib.sh"
 TOOLS_DIR=$2
@@ -35,6 +36,8 @@ bulle_background() { import -window "$1" png:- 2>/dev/null | convert png:- -form
 bulle_has_text() {
     import -window "$1" png:- 2>/dev/null | convert png:- -shave 1x1 -threshold 50% -format '%[fx:minima.intensity < 0.5 ? 1 : 0]' info:
 }
+# The colour the screen shows at a point, whatever window is there.
+screen_pixel() { import -window root -crop "1x1+$1+$2" png:- 2>/dev/null | convert png:- -format '%[pixel:p{0,0}]' info:; }
 bulle_picture() { import -window "$1" png:- 2>/dev/null | convert png:- rgb:- | md5sum; }
 
 dir=$(prepare_dir tooltips)
@@ -52,9 +55,10 @@ moved=$(now_ms)
 xdotool mousemove $((M_X + 22)) "$button_y"
 sleep 0.7
 check "the pause: no bulle yet" no "$(find_bulle >/dev/null && echo yes || echo no)"
-read -r bulle bulle_x _ <<<"$(wait_bulle 6)"
+read -r bulle bulle_x bulle_y <<<"$(wait_bulle 6)"
 waited=$(($(now_ms) - moved))
 check "after the pause: the bulle of the first button" yes "$([ -n "$bulle" ] && echo yes)"
+check "on the screen" "srgb(255,255,224)" "$(screen_pixel $((bulle_x + 2)) $((bulle_y + 2)))"
 check "not before 1.5 s (${waited} ms)" yes "$([ "$waited" -ge 1450 ] && echo yes)"
 check "it starts 2 pixels right of its button" $((M_X + 5 + 2)) "$bulle_x"
 check "light yellow" "srgb(255,255,224)" "$(bulle_background "$bulle")"
@@ -84,6 +88,25 @@ xdotool mousemove $((M_X + 200)) $((M_Y + 300))
 xdotool mouseup 1
 sleep 0.5
 check "the console still runs" yes "$(kill -0 "$CONSOLE_PID" 2>/dev/null && echo yes)"
+
+# "Gestion des &passerelles": the gateways window over the main window, and
+# its own picture buttons laid out in the same way.
+focus "$main"
+keys alt+c p
+gateways=$(wait_window Passerelles)
+check "the gateways window shows" yes "$([ -n "$gateways" ] && echo yes)"
+focus "$gateways"
+eval "$(xdotool getwindowgeometry --shell "$gateways" | sed 's/^/G_/')"
+xdotool mousemove $((G_X + 22)) $((G_Y + 30))
+read -r bulle bulle_x bulle_y <<<"$(wait_bulle 6)"
+check "gateways: the bulle of \"Ajouter\"" yes "$([ -n "$bulle" ] && echo yes)"
+check "gateways: under its button" $((G_X + 5 + 2)) "$bulle_x"
+check "gateways: above the window" "srgb(255,255,224)" "$(screen_pixel $((bulle_x + 2)) $((bulle_y + 2)))"
+check "gateways: with its text" 1 "$(bulle_has_text "$bulle")"
+xdotool mousemove $((G_X + 150)) $((G_Y + 200))
+focus "$gateways"
+keys alt+f q
+check "gateways: closed" yes "$(for _ in $(seq 25); do xdotool search --onlyvisible --name '^Passerelles$' >/dev/null 2>&1 || { echo yes; break; }; sleep 0.2; done)"
 close_window "$main"
 wait_console_exit; check "exit code" 0 $?
 finish
