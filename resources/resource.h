@@ -109,6 +109,18 @@
 // String table: 9, 11 and 12 are fixed by their callers; others from 2000 up,
 // in blocks of 100 per window in the order above.
 
+// Modems and telephony: the dialog "Modems".
+#define IDD_MODEMS             500
+#define IDI_MODEM              501
+#define IDC_MODEMS_TEXT        1400
+#define IDC_MODEM_LIST         1401
+#define IDC_MODEM_ADD          1402
+#define IDC_MODEM_REMOVE       1403
+#define IDC_MODEM_PROPERTIES   1404
+#define IDC_MODEM_ADVANCED     1405
+#define IDS_REMOVE_MODEMS      11
+#define IDS_ADVANCED_MODEM     12
+
 // Import of network accounts: the choice dialog and the progress window.
 #define IDD_IMPORT_CHOICE          800
 #define IDD_IMPORT_PROGRESS        801

@@ -41,8 +41,8 @@ inline int CountStartingWith(const std::vector<std::string>& lines, const std::s
         std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; }));
 }
 
-// Copies the double from its folder beside the test program (doubles\zemonet,
-// or doubles\zemonet_partial for the one without "GetUserRight") into `dir`
+// Copies the double from its folder beside the test program's (..\doubles\zemonet,
+// or ..\doubles\zemonet_partial for the one without "GetUserRight") into `dir`
 // as ZemoNet.DLL, with `script` as its ZemoNet.txt. Its calls go to
 // dir\ZemoNet.log.
 inline void InstallZemoNetDouble(const std::string& dir, const std::string& script, const char* folder = "zemonet")
@@ -50,7 +50,7 @@ inline void InstallZemoNetDouble(const std::string& dir, const std::string& scri
     char program[MAX_PATH];
     GetModuleFileNameA(nullptr, program, sizeof program);
     std::string source = program;
-    source = source.substr(0, source.find_last_of('\\')) + "\\doubles\\" + folder + "\\ZemoNet.DLL";
+    source = source.substr(0, source.find_last_of('\\')) + "\\..\\doubles\\" + folder + "\\ZemoNet.DLL";
     ASSERT_TRUE(CopyFileA(source.c_str(), (dir + "\\ZemoNet.DLL").c_str(), FALSE)) << source;
     WriteBytes(dir + "\\ZemoNet.txt", std::vector<uint8_t>(script.begin(), script.end()));
 }
