@@ -356,14 +356,24 @@ bool RewriteJournal(DWORD disposition, Backup backup, bool keepTail, Edit edit)
         return false;
     JournalContent content;
     content.records = TakeRecords();
-    bool read, backedUp;
+    // The copy of the file as read goes beside the backup first: it becomes
+    // the backup only when the file is rewritten, so that a purge that
+    // removes nothing keeps the backup of the last one that did.
+    std::string backupPath = ProgramPath("\\Journal.old");
+    std::string copyPath = backupPath + ".new";
+    bool read, copied;
     {
         FileHandle copy;
         if (backup == Backup::journalOld && existed)
-            copy.h = CreateFileA(ProgramPath("\\Journal.old").c_str(), GENERIC_WRITE, kShareAll, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            copy.h = CreateFileA(copyPath.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        bool opened = copy.ok();
         read = ReadContent(file.h, keepTail, copy, content);
-        backedUp = read && copy.ok() && CloseHandle(std::exchange(copy.h, INVALID_HANDLE_VALUE));
+        copied = read && copy.ok() && CloseHandle(std::exchange(copy.h, INVALID_HANDLE_VALUE));
+        if (opened && !copied) {
+            copy.Close();
+            DeleteFileA(copyPath.c_str());
+        }
     }
     if (!read) {
         file.Close();
@@ -373,6 +383,12 @@ bool RewriteJournal(DWORD disposition, Backup backup, bool keepTail, Edit edit)
     std::vector<uint8_t> oldHead = content.head;
     bool recordsChanged = edit(content);
     bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == content.fileSize;
+    bool backedUp = false;
+    if (copied) {
+        backedUp = !unchanged && MoveFileExA(copyPath.c_str(), backupPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+        if (!backedUp)
+            DeleteFileA(copyPath.c_str());
+    }
     bool put = unchanged ||
                (backedUp ? PutContentOverBackup(file, content.head, {content.records}, content.tail)
                          : PutContent(file, content.head, {content.records}, content.tail));
