@@ -31,8 +31,9 @@ TEST(DaysFromText, ReadsAsAtoiDoes)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DaysFromText(c.text), c.days) << "\"" << c.text << "\"";
-        if (c.days != INT_MAX && c.days != INT_MIN)
+        if (c.days != INT_MAX && c.days != INT_MIN) {
             EXPECT_EQ(DaysFromText(c.text), std::atoi(c.text.c_str())) << "\"" << c.text << "\"";
+        }
     }
 }
 

@@ -18,7 +18,7 @@ main=$(wait_window Administrateur)
 check "the main window shows" yes "$([ -n "$main" ] && echo yes)"
 focus "$main"
 keys alt+c r  # "&Configuration", "P&références"
-sheet=$(wait_window "Pr.f.rences")
+sheet=$(wait_window "Pr.{1,2}f.{1,2}rences")
 check "the sheet shows" yes "$([ -n "$sheet" ] && echo yes)"
 focus "$sheet"
 keys alt+s    # "&Supprimer les enregistrements"
@@ -28,7 +28,7 @@ earliest=$(date -u -d '10 days ago' +%Y%m%d%H%M%S)
 keys Return
 sleep 2
 latest=$(date -u -d '10 days ago' +%Y%m%d%H%M%S)
-check "OK closes the sheet" "" "$(xdotool search --name '^Pr.f.rences$' 2>/dev/null | head -n 1)"
+check "OK closes the sheet" "" "$(xdotool search --onlyvisible --name "^Pr.{1,2}f.{1,2}rences$" 2>/dev/null | head -n 1)"
 check "Journal.old holds the file as it was" "$(md5sum < "$WORK/journal.before")" \
     "$(md5sum < "$dir/Journal.old" 2>/dev/null)"
 
