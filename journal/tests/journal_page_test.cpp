@@ -248,6 +248,24 @@ TEST_F(JournalPageTest, OkTakesEveryControlIntoTheSettings)
     EXPECT_FALSE(Exists(Path("\\Journal.old")));
 }
 
+// A filter naming no entry of its list, or a list left with no entry
+// selected, is stored as "Toutes"/"Tous", never as -1.
+TEST_F(JournalPageTest, AFilterOutsideItsListIsStoredAsEveryEntry)
+{
+    JournalSettings = {-1, 7, 1, 7, 0, 30};
+    EXPECT_TRUE(RunPage([](HWND sheet, HWND) { Press(sheet, PSBTN_OK); }));
+    EXPECT_EQ(JournalSettings, (JournalSettingsValues{2, 3, 1, 7, 0, 30}));
+
+    JournalSettings = {0, 0, 1, 7, 0, 30};
+    EXPECT_TRUE(RunPage([](HWND sheet, HWND page) {
+        SendDlgItemMessageA(page, IDC_JOURNAL_GATEWAYS, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        SendDlgItemMessageA(page, IDC_JOURNAL_USERS, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        EXPECT_EQ(SendDlgItemMessageA(page, IDC_JOURNAL_GATEWAYS, CB_GETCURSEL, 0, 0), CB_ERR);
+        Press(sheet, PSBTN_OK);
+    }));
+    EXPECT_EQ(JournalSettings, (JournalSettingsValues{2, 3, 1, 7, 0, 30}));
+}
+
 // Unticked, the days field is kept as atoi reads it, whatever it holds.
 TEST_F(JournalPageTest, WithoutThePurgeTheDaysAreReadAsAtoiDoes)
 {

@@ -14,12 +14,18 @@
 #include <vector>
 
 #include "base/app.h"
+#include "base/drawing_objects.h"
 #include "gateways/gateway_registry.h"
 #include "journal/journal_file.h"
 #include "journal/journal_settings.h"
+#include "journal/journal_view.h"
 #include "resources/resource.h"
+#include "shell/main_window.h"
+#include "shell/window_classes.h"
 #include "tests/wine/test_support.h"
+#include "users/user_database.h"
 #include "users/user_tables.h"
+#include "users/windows_user.h"
 
 namespace {
 
@@ -507,4 +513,82 @@ TEST_F(PreferencesTest, WithoutTheLibraryThereIsNoAboutBox)
         EXPECT_EQ(driver.Unexpected(), 0) << garbage;
         EXPECT_TRUE(recorder.Calls().empty()) << garbage;
     }
+}
+
+// From the main window ---------------------------------------------------------
+
+namespace {
+
+class MainWindowMenuTest : public PreferencesTest {
+protected:
+    void SetUp() override
+    {
+        PreferencesTest::SetUp();
+        CreateDrawingObjects();
+        RegisterWindowClasses(AppInstance);  // fails harmlessly when already done
+        SetWindowsUserNameForTests("Dupont");
+        CreateUserDatabase(nullptr, Dir());
+        WriteBytes(Path("\\ActUser.dat"), std::vector<uint8_t>(3000, 0));
+        WriteBytes(Path("\\ActPass.dat"), std::vector<uint8_t>(152, 0));
+        WriteBytes(Path("\\Journal.dat"), {0, 0, 0, 0});
+        main_ = CreateMainWindow(AppInstance, SW_SHOWNORMAL);
+        ASSERT_NE(main_, nullptr);
+        CreateColumnHeaders(JournalPane);
+        ShowJournalPane();
+    }
+    void TearDown() override
+    {
+        if (main_ && IsWindow(main_))
+            DestroyWindow(main_);
+        PumpMessages();
+        SetWindowsUserNameForTests(nullptr);
+        PreferencesTest::TearDown();
+    }
+    void Command(int id) { SendMessageA(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    HWND main_ = nullptr;
+};
+
+HWND StatesOwner;
+
+void CloseStatesWindow(HWND window)
+{
+    StatesOwner = GetWindow(window, GW_OWNER);
+    PressButton(window, IDOK);
+}
+
+}  // namespace
+
+// "P&références" opens the sheet over the main window; unchecking the show
+// box and confirming hides the pane and its header buttons.
+TEST_F(MainWindowMenuTest, PreferencesHideThePaneWhenItIsNoLongerShown)
+{
+    ASSERT_TRUE(IsWindowVisible(JournalPane));
+    ModalRecorder recorder;
+    PROPSHEETHEADERA header = {};
+    recorder.propertySheet = [&](PROPSHEETHEADERA* h) {
+        header = *h;
+        return RunSheetModeless(h, [](HWND sheet) {
+            SendDlgItemMessageA(PageAt(sheet, 0), IDC_JOURNAL_SHOW, BM_CLICK, 0, 0);
+            Press(sheet, PSBTN_OK);
+        });
+    };
+    Command(IDM_PREFERENCES);
+    EXPECT_EQ(header.hwndParent, main_);
+    EXPECT_EQ(JournalSettings.shown, 0);
+    EXPECT_FALSE(IsWindowVisible(JournalPane));
+    for (const JournalColumn& column : JournalColumns)
+        EXPECT_FALSE(IsWindowVisible(column.button));
+    EXPECT_FALSE(Exists(Path("\\Journal.old"))) << "nothing is purged";
+}
+
+// "Gestion des ét&ats" shows the states window owned by the main window.
+TEST_F(MainWindowMenuTest, StatesWindowIsOwnedByTheMainWindow)
+{
+    StatesOwner = nullptr;
+    DialogDriver driver;
+    driver.Then("Gestion des \xE9tats", CloseStatesWindow);
+    Command(IDM_STATES);
+    EXPECT_EQ(driver.StepsDone(), 1);
+    EXPECT_EQ(StatesOwner, main_);
 }
