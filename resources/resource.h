@@ -109,12 +109,27 @@
 // String table: 9, 11 and 12 are fixed by their callers; others from 2000 up,
 // in blocks of 100 per window in the order above.
 
+// Modems and telephony: the dialog "Modems".
+#define IDD_MODEMS             500
+#define IDI_MODEM              501
+#define IDC_MODEMS_TEXT        1400
+#define IDC_MODEM_LIST         1401
+#define IDC_MODEM_ADD          1402
+#define IDC_MODEM_REMOVE       1403
+#define IDC_MODEM_PROPERTIES   1404
+#define IDC_MODEM_ADVANCED     1405
+#define IDS_REMOVE_MODEMS      11
+#define IDS_ADVANCED_MODEM     12
+
 // States window ("Gestion des états"). "&Fermer" is the dialog's OK.
 #define IDD_STATES             600
 #define IDC_STATES_LIST        1500
 #define IDC_STATES_REFRESH     1501
 #define IDC_STATES_DEACTIVATE  1502
 #define IDC_STATES_HELP        1503
+// Its column headers "Type" and "Nom", made at run time.
+#define IDC_STATES_TYPE_HEADER 1504
+#define IDC_STATES_NAME_HEADER 1505
 
 // Pages of the preferences sheet: "Journal", "Réseau", "Accès IP".
 #define IDD_JOURNAL_PAGE       610
@@ -143,6 +158,3 @@
 #define IDC_DNS                1555
 #define IDC_PORT_LABEL         1556
 #define IDC_PORT               1557
-// The column headers "Type" and "Nom" of the states window, made at run time.
-#define IDC_STATES_TYPE_HEADER 1504
-#define IDC_STATES_NAME_HEADER 1505
