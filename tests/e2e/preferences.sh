@@ -26,7 +26,11 @@ keys Tab      # the days field, its text selected
 type_text 10
 earliest=$(date -u -d '10 days ago' +%Y%m%d%H%M%S)
 keys Return
-sleep 2
+# The sheet closes once the purge is done.
+for _ in $(seq 100); do
+    [ -z "$(xdotool search --onlyvisible --name "^Pr.{1,2}f.{1,2}rences$" 2>/dev/null | head -n 1)" ] && break
+    sleep 0.2
+done
 latest=$(date -u -d '10 days ago' +%Y%m%d%H%M%S)
 check "OK closes the sheet" "" "$(xdotool search --onlyvisible --name "^Pr.{1,2}f.{1,2}rences$" 2>/dev/null | head -n 1)"
 check "Journal.old holds the file as it was" "$(md5sum < "$WORK/journal.before")" \
