@@ -222,13 +222,23 @@ bool RewriteJournal(FileCreation creation, Backup backup, bool keepTail, Edit ed
     bool existed = file.existed();
     JournalContent content;
     content.records = TakeRecords();
-    bool read, backedUp;
+    // The copy of the file as read goes beside the backup first: it becomes
+    // the backup only when the file is rewritten, so that a purge that
+    // removes nothing keeps the backup of the last one that did.
+    std::string backupPath = BackupPath();
+    std::string copyPath = backupPath + ".new";
+    bool read, copied;
     {
         File copy;
         if (backup == Backup::journalOld && existed)
-            copy = File(BackupPath(), FileAccess::write, FileCreation::createAlways);
+            copy = File(copyPath, FileAccess::write, FileCreation::createAlways);
+        bool opened = copy.ok();
         read = ReadContent(file, keepTail, copy, content);
-        backedUp = read && copy.ok() && copy.Close();
+        copied = read && copy.ok() && copy.Close();
+        if (opened && !copied) {
+            copy.Close();
+            DeleteFileA(copyPath.c_str());
+        }
     }
     if (!read) {
         file.Close();
@@ -238,6 +248,12 @@ bool RewriteJournal(FileCreation creation, Backup backup, bool keepTail, Edit ed
     std::vector<uint8_t> oldHead = content.head;
     bool recordsChanged = edit(content);
     bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == content.fileSize;
+    bool backedUp = false;
+    if (copied) {
+        backedUp = !unchanged && MoveFileExA(copyPath.c_str(), backupPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+        if (!backedUp)
+            DeleteFileA(copyPath.c_str());
+    }
     bool put = unchanged ||
                (backedUp ? PutContentOverBackup(file, content.head, {content.records}, content.tail)
                          : PutContent(file, content.head, {content.records}, content.tail));

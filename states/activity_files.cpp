@@ -59,6 +59,26 @@ void ClearPasswordChanged(int i)
     WriteFileAt(UserActivityPath(), *at + kPasswordChangedAt, zero);
 }
 
+void ClearUserActive(int i)
+{
+    auto at = UserRecordOffset(i);
+    if (!at)
+        return;
+    SetUserField(UserActivity, i, kUserActiveOffset, 0);
+    const uint8_t zero[1] = {0};
+    WriteFileAt(UserActivityPath(), *at + kUserActiveOffset, zero);
+}
+
+void ClearGatewayActive(int j)
+{
+    auto at = GatewayRecordOffset(j);
+    if (!at)
+        return;
+    SetGatewayField(GatewayActivity, j, kGatewayActiveOffset, 0);
+    const uint8_t zero[1] = {0};
+    WriteFileAt(GatewayActivityPath(), *at + kGatewayActiveOffset, zero);
+}
+
 void WriteGatewayActivity(int j)
 {
     if (j == -1) {

@@ -33,6 +33,7 @@ ModalRecorder::ModalRecorder()
     ModalSeam seam;
     seam.messageBox = MessageBoxHook;
     seam.help = HelpHook;
+    seam.propertySheet = PropertySheetHook;
     seam.context = this;
     SetModalSeamForTests(&seam);
 }
@@ -61,6 +62,35 @@ BOOL ModalRecorder::HelpHook(void* context, HWND owner, const char* file, UINT c
     auto* self = static_cast<ModalRecorder*>(context);
     self->calls_.push_back(ModalCall{"help", owner, file ? file : "", "", command, data});
     return TRUE;
+}
+
+INT_PTR ModalRecorder::PropertySheetHook(void* context, PROPSHEETHEADERA* header)
+{
+    auto* self = static_cast<ModalRecorder*>(context);
+    return self->propertySheet ? self->propertySheet(header) : PropertySheetA(header);
+}
+
+INT_PTR RunSheetModeless(PROPSHEETHEADERA* header, const std::function<void(HWND sheet)>& drive)
+{
+    header->dwFlags |= PSH_MODELESS;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetA(header));
+    if (!sheet || !IsWindow(sheet))
+        return -1;
+    PumpMessages();
+    drive(sheet);
+    // A modeless sheet stays after OK or Cancel: it has no current page then.
+    for (int n = 0; n < 200 && SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0); ++n) {
+        PumpMessages();
+        Sleep(5);
+    }
+    bool open = SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0) != 0;
+    EXPECT_FALSE(open) << "the sheet is still open";
+    if (open)
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    LRESULT result = SendMessageA(sheet, PSM_GETRESULT, 0, 0);
+    DestroyWindow(sheet);
+    PumpMessages();
+    return result;
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path)

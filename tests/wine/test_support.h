@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,9 +64,14 @@ public:
     // Runs while a box is "shown", for tests that act at that moment.
     void (*onMessage)(ModalRecorder&, const ModalCall&) = nullptr;
 
+    // Runs the property sheet in place of the platform's modal call when set
+    // (see RunSheetModeless); returns what PropertySheetA would.
+    std::function<INT_PTR(PROPSHEETHEADERA*)> propertySheet;
+
 private:
     static int MessageBoxHook(void* context, HWND owner, const char* text, const char* caption, UINT type);
     static BOOL HelpHook(void* context, HWND owner, const char* file, UINT command, ULONG_PTR data);
+    static INT_PTR PropertySheetHook(void* context, PROPSHEETHEADERA* header);
     std::deque<int> answers_;
     std::vector<ModalCall> calls_;
 };
@@ -86,6 +92,14 @@ bool RegisterConsoleWindowClasses();
 
 // Pumps the thread's messages until none is waiting.
 void PumpMessages();
+
+// Runs a property sheet the way the platform's own conformance tests do: the
+// sheet is created modeless from the console's header, `drive` steps it with
+// the sheet's messages (PSM_SETCURSEL, PSM_PRESSBUTTON...) until it closes,
+// and it is destroyed before this returns. Returns the sheet's PSM_GETRESULT
+// once closed, or -1 when it could not be created; a sheet still open after
+// `drive` is cancelled and counts as a failure of the test.
+INT_PTR RunSheetModeless(PROPSHEETHEADERA* header, const std::function<void(HWND sheet)>& drive);
 
 // Drives the console's own modal dialogs from a thread timer, which their
 // modal loops dispatch: each step waits for a top-level dialog of this thread
