@@ -61,22 +61,22 @@ void ClearPasswordChanged(int i)
 
 void ClearUserActive(int i)
 {
-    auto at = UserRecordOffset(i);
+    auto at = UserActivityRecordAt(i);
     if (!at)
         return;
-    SetUserField(UserActivity, i, kUserActiveOffset, 0);
+    SetUserField(UserActivity, i, kUserActiveAt, 0);
     const uint8_t zero[1] = {0};
-    WriteFileAt(UserActivityPath(), *at + kUserActiveOffset, zero);
+    WriteFileAt(UserActivityPath(), *at + kUserActiveAt, zero);
 }
 
 void ClearGatewayActive(int j)
 {
-    auto at = GatewayRecordOffset(j);
+    auto at = GatewayActivityRecordAt(j);
     if (!at)
         return;
-    SetGatewayField(GatewayActivity, j, kGatewayActiveOffset, 0);
+    SetGatewayField(GatewayActivity, j, kGatewayActiveAt, 0);
     const uint8_t zero[1] = {0};
-    WriteFileAt(GatewayActivityPath(), *at + kGatewayActiveOffset, zero);
+    WriteFileAt(GatewayActivityPath(), *at + kGatewayActiveAt, zero);
 }
 
 void WriteGatewayActivity(int j)
