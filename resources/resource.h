@@ -78,6 +78,12 @@
 #define IDC_NEW_NUMBER_LABEL   1230
 #define IDC_NEW_NUMBER_TEXT    1231
 
+// Journal printing and text export. String 9 is the save dialog's filter
+// list, its entries separated by its last character.
+#define IDD_PRINT_PROGRESS      700
+#define IDC_PRINT_PROGRESS_TEXT 1600
+#define IDS_EXPORT_FILTER       9
+
 // Blocks of the windows still to come, so that each has its own numbers:
 //   gateways window            dialogs 400-409, controls 1300-1349
 //   gateway configuration      dialogs 410-419, controls 1350-1399
