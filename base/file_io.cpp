@@ -179,7 +179,10 @@ bool FileReplacement::Write(std::span<const uint8_t> bytes)
 
 bool FileReplacement::Commit()
 {
-    bool complete = ok_ && FlushFileBuffers(handle_);
+    // When it takes the place of an older file, the new content reaches the
+    // disk first: a crash must not trade the old content for a part of the
+    // new. A file that had no older one has nothing to lose.
+    bool complete = ok_ && (!FileExists(path_) || FlushFileBuffers(handle_));
     if (handle_ != INVALID_HANDLE_VALUE)
         CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;

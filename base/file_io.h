@@ -47,8 +47,9 @@ public:
 
     // False once anything failed; later pieces are then ignored.
     bool Write(std::span<const uint8_t> bytes);
-    // Puts the complete new content in the place of `path`; false when it
-    // could not, and `path` is then as it was.
+    // Puts the complete new content in the place of `path`, first flushed to
+    // the disk when `path` exists; false when it could not, and `path` is
+    // then as it was.
     bool Commit();
 
 private:

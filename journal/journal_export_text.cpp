@@ -1,28 +1,50 @@
 #include "journal/journal_export_text.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
+#include <vector>
 
-#include "journal/journal_columns.h"
+namespace {
 
-void AppendJournalExportLine(const JournalRecord& record, std::string& out)
+// The fields in column order: "Ligne", "Passerelle", "Utilisateur",
+// "Numéro", "Date", "Débit", "Durée".
+struct FieldPlace {
+    size_t offset, size;
+};
+constexpr FieldPlace kColumnFields[] = {
+    {kJournalLineOffset, kJournalLineSize},         {kJournalGatewayOffset, kJournalGatewaySize},
+    {kJournalUserOffset, kJournalUserSize},         {kJournalNumberOffset, kJournalNumberSize},
+    {kJournalDateTimeOffset, kJournalDateTimeSize}, {kJournalRateOffset, kJournalRateSize},
+    {kJournalDurationOffset, kJournalDurationSize},
+};
+
+}  // namespace
+
+char* WriteJournalExportLine(const JournalRecord& record, char* out)
 {
-    for (int column = 0; column < kJournalColumnCount; ++column) {
-        out += JournalFieldText(record, column);
-        out += '\t';
+    // One pass over each field, copying up to its terminator: a journal of a
+    // million rows is written in about the time the disk takes for it.
+    for (const FieldPlace& field : kColumnFields) {
+        const uint8_t* text = record.bytes.data() + field.offset;
+        for (size_t i = 0; i < field.size && text[i]; ++i)
+            *out++ = static_cast<char>(text[i]);
+        *out++ = '\t';
     }
-    out += "\r\n";
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
 }
 
-size_t AppendJournalExportLines(std::span<const JournalRecord> records, std::span<const int> rows, size_t from,
-                                size_t limit, std::string& out)
+size_t WriteJournalExportLines(std::span<const JournalRecord> records, std::span<const int> rows, size_t from,
+                               std::span<char> piece, size_t& used)
 {
+    used = 0;
     size_t i = from;
-    for (; i < rows.size() && out.size() < limit; ++i) {
+    for (; i < rows.size() && piece.size() - used >= kJournalExportLineMax; ++i) {
         int r = rows[i];
         if (r >= 0 && static_cast<size_t>(r) < records.size())
-            AppendJournalExportLine(records[static_cast<size_t>(r)], out);
+            used = static_cast<size_t>(WriteJournalExportLine(records[static_cast<size_t>(r)], piece.data() + used) -
+                                       piece.data());
     }
     return i;
 }
@@ -30,7 +52,13 @@ size_t AppendJournalExportLines(std::span<const JournalRecord> records, std::spa
 std::string JournalExportText(std::span<const JournalRecord> records, std::span<const int> rows)
 {
     std::string text;
-    AppendJournalExportLines(records, rows, 0, SIZE_MAX, text);
+    std::vector<char> piece(64 * kJournalExportLineMax);
+    size_t next = 0;
+    while (next < rows.size()) {
+        size_t used = 0;
+        next = WriteJournalExportLines(records, rows, next, piece, used);
+        text.append(piece.data(), used);
+    }
     return text;
 }
 

@@ -8,17 +8,25 @@
 
 #include "journal/journal_record.h"
 
-// Appends the line of one record.
-void AppendJournalExportLine(const JournalRecord& record, std::string& out);
+// The longest line a record makes: every field full without a terminator,
+// seven tabs, CR LF.
+constexpr size_t kJournalExportLineMax = kJournalLineSize + kJournalGatewaySize + kJournalUserSize +
+                                         kJournalNumberSize + kJournalDateTimeSize + kJournalRateSize +
+                                         kJournalDurationSize + 7 + 2;
 
-// Appends the lines of the records that `rows` names (indexes into
-// `records`) from rows[from] on, in that order, until `out` holds at least
-// `limit` bytes or the rows end; entries that name no record are left out.
-// Returns the index of the next row to write.
-size_t AppendJournalExportLines(std::span<const JournalRecord> records, std::span<const int> rows, size_t from,
-                                size_t limit, std::string& out);
+// Writes the line of a record at `out`, which has room for
+// kJournalExportLineMax bytes; returns the end of the line.
+char* WriteJournalExportLine(const JournalRecord& record, char* out);
 
-// The lines of all the rows.
+// Writes into `piece` the lines of the records that `rows` names (indexes
+// into `records`), from rows[from] on and in that order, for as long as the
+// longest line still has room (none when `piece` is shorter than that);
+// entries that name no record are left out. Sets `used` to the bytes written
+// and returns the index of the next row.
+size_t WriteJournalExportLines(std::span<const JournalRecord> records, std::span<const int> rows, size_t from,
+                               std::span<char> piece, size_t& used);
+
+// The lines of all the rows at once.
 std::string JournalExportText(std::span<const JournalRecord> records, std::span<const int> rows);
 
 // The name the save dialog proposes for a day: "Journal au 07-03-2001.txt".

@@ -222,19 +222,17 @@ PrintOutcome PrintRows(HDC dc, HFONT font, const PaneRows& pane)
 
 // Export -------------------------------------------------------------------
 
-// The export written in pieces of about a megabyte, so that a journal of
-// any length needs no copy of it in memory.
+// The export written a megabyte at a time, so that a journal of any length
+// needs no copy of it in memory.
 bool WriteExport(const std::string& path, const PaneRows& pane)
 {
-    constexpr size_t kPiece = 1 << 20;
     FileReplacement file(path);
-    std::string piece;
-    piece.reserve(kPiece + 1024);
+    std::vector<char> piece(1 << 20);
     size_t next = 0;
     do {
-        piece.clear();
-        next = AppendJournalExportLines(pane.records(), pane.rows(), next, kPiece, piece);
-        if (!file.Write({reinterpret_cast<const uint8_t*>(piece.data()), piece.size()}))
+        size_t used = 0;
+        next = WriteJournalExportLines(pane.records(), pane.rows(), next, piece, used);
+        if (!file.Write({reinterpret_cast<const uint8_t*>(piece.data()), used}))
             return false;
     } while (next < pane.rows().size());
     return file.Commit();

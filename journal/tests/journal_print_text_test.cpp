@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -141,9 +142,11 @@ TEST(JournalExportText, WritesEachFieldFollowedByATabThenCrLf)
          "Modem 1\tParis\tDurand\t01\t45\t07/03/2001 14:05:09\t28800\t00:01:05\t\r\n"},
     };
     for (const Case& c : cases) {
-        std::string out = "before";
-        AppendJournalExportLine(Record(c.fields), out);
-        EXPECT_EQ(out, "before" + c.line) << c.name;
+        char out[kJournalExportLineMax + 1];
+        out[kJournalExportLineMax] = '#';
+        char* end = WriteJournalExportLine(Record(c.fields), out);
+        EXPECT_EQ(std::string(out, end), c.line) << c.name;
+        EXPECT_EQ(out[kJournalExportLineMax], '#') << c.name;
     }
 }
 
@@ -156,9 +159,18 @@ TEST(JournalExportText, StopsAtTheEndOfAFieldWithoutTerminator)
         bytes[i] = 'x';
     JournalRecord record;
     ASSERT_TRUE(ParseJournalRecord(bytes, record));
-    std::string out;
-    AppendJournalExportLine(record, out);
-    EXPECT_EQ(out, std::string(256, 'x') + "\tParis\tDurand\t0145678900\t07/03/2001 14:05:09\t28800\t00:01:05\t\r\n");
+    EXPECT_EQ(JournalExportText(std::span(&record, 1), std::vector<int>{0}),
+              std::string(256, 'x') + "\tParis\tDurand\t0145678900\t07/03/2001 14:05:09\t28800\t00:01:05\t\r\n");
+
+    // Every field full and unterminated: the longest line there is.
+    for (size_t i = 0; i < kJournalRecordSize; ++i)
+        bytes[i] = 'y';
+    ASSERT_TRUE(ParseJournalRecord(bytes, record));
+    char out[kJournalExportLineMax + 1];
+    out[kJournalExportLineMax] = '#';
+    EXPECT_EQ(WriteJournalExportLine(record, out), out + kJournalExportLineMax);
+    EXPECT_EQ(out[kJournalExportLineMax], '#');
+    EXPECT_EQ(std::string(out, out + 257), std::string(256, 'y') + "\t");
 }
 
 TEST(JournalExportText, WritesTheRowsInTheirOrderAndSkipsIndexesOfNoRecord)
@@ -188,27 +200,34 @@ TEST(JournalExportText, WritesTheRowsPieceByPieceAsTheyComeWhole)
     std::vector<int> rows;
     for (int i = 0; i < 120; ++i)
         rows.push_back(i % 7 == 3 ? -5 : (i * 13) % 60);  // some name no record
-    const std::string whole = JournalExportText(records, rows);
-    for (size_t limit : {size_t{1}, size_t{100}, size_t{4096}, whole.size() + 1}) {
+    std::string whole;
+    for (int r : rows)
+        if (r >= 0 && r < 50)
+            whole += "Modem 1\tParis\tDurand\t" + std::to_string(r) + "\t07/03/2001 14:05:09\t28800\t00:01:05\t\r\n";
+    EXPECT_EQ(JournalExportText(records, rows), whole);
+    for (size_t size : {kJournalExportLineMax, kJournalExportLineMax + 1, 2 * kJournalExportLineMax, size_t{65536}}) {
+        std::vector<char> piece(size);
         std::string joined;
         size_t next = 0;
         while (next < rows.size()) {
-            std::string piece;
-            size_t after = AppendJournalExportLines(records, rows, next, limit, piece);
-            ASSERT_GT(after, next) << limit;
-            // A piece stops at the first line that takes it to the limit.
+            size_t used = 99;
+            size_t after = WriteJournalExportLines(records, rows, next, piece, used);
+            ASSERT_GT(after, next) << size;
+            ASSERT_LE(used, size);
+            // A piece stops only when the longest line no longer fits.
             if (after < rows.size()) {
-                EXPECT_GE(piece.size(), limit) << limit;
+                EXPECT_LT(size - used, kJournalExportLineMax) << size;
             }
-            EXPECT_LT(piece.size(), limit + 128) << limit;
-            if (limit == 1) {
-                EXPECT_LE(std::count(piece.begin(), piece.end(), '\n'), 1) << "one line a piece";
-            }
-            joined += piece;
+            joined.append(piece.data(), used);
             next = after;
         }
-        EXPECT_EQ(joined, whole) << limit;
+        EXPECT_EQ(joined, whole) << size;
     }
+    // Too short for the longest line: nothing, and the same row next.
+    std::vector<char> shorter(kJournalExportLineMax - 1);
+    size_t used = 99;
+    EXPECT_EQ(WriteJournalExportLines(records, rows, 5, shorter, used), 5u);
+    EXPECT_EQ(used, 0u);
 }
 
 TEST(JournalExportText, ProposesTheDayInTheFileName)
