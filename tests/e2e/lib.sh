@@ -19,10 +19,12 @@ start_console() {  # dir, switches...: starts admin.exe in the background
     CONSOLE_PID=$!
 }
 
+# Only a shown window counts: a dialog's window exists, hidden, while its
+# initialisation still runs.
 wait_window() {  # title [seconds]: the window's id, or failure
     local title=$1 limit=${2:-30} id
     for _ in $(seq $((limit * 5))); do
-        id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1)
+        id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1)
         if [ -n "$id" ]; then echo "$id"; return 0; fi
         sleep 0.2
     done

@@ -162,6 +162,29 @@ bool WriteSettings()
     return true;
 }
 
+// The modem configuration library's settings: a soft modem, the special
+// entry of direct IP access, and the network types of the ISDN and GSM
+// devices.
+bool WriteModemLibrarySettings()
+{
+    std::string ini = PathOf("whconfig.ini");
+    struct Key {
+        const char* section;
+        const char* key;
+        const char* value;
+    } settings[] = {
+        {"SoftModem", "Name", "Modem logiciel Quorel"},
+        {"SpecialNames", "Routage IP", "Acc\xE8s direct au r\xE9seau IP"},
+        {"Reseaux", "Eicon Diva ISDN", "4"},
+        {"Reseaux", "Eicon Diva ISDN #2", "4"},
+        {"Reseaux", "Wavecom Fastrack", "2"},
+    };
+    for (const Key& k : settings)
+        if (!WritePrivateProfileStringA(k.section, k.key, k.value, ini.c_str()))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 bool SaveFile(const std::string& name, std::span<const uint8_t> bytes)
@@ -185,7 +208,9 @@ int main(int argc, char** argv)
     Dir = argc > 1 ? argv[1] : ".";
     CreateDirectoryA(Dir.c_str(), nullptr);
     DeleteFileA(PathOf("admin.ini").c_str());
-    if (!(WriteUsers() && WriteGateways() && WriteActivity() && WriteJournal() && WriteSettings()))
+    DeleteFileA(PathOf("whconfig.ini").c_str());
+    if (!(WriteUsers() && WriteGateways() && WriteActivity() && WriteJournal() && WriteSettings() &&
+          WriteModemLibrarySettings()))
         return 1;
     std::printf("Demo program directory ready: %zu users (administrator ADMIN, password QUOREL), %zu gateways, "
                 "%d calls.\n",
