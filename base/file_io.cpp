@@ -188,6 +188,68 @@ bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes)
     return file.ok() && file.Write(bytes);
 }
 
+FileReplacement::FileReplacement(const std::string& path) : path_(path), handle_(INVALID_HANDLE_VALUE)
+{
+    // Windows refuses to move a file over a read-only one; Wine would not.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return;
+    size_t slash = path.find_last_of("\\/");
+    std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    char fresh[MAX_PATH];
+    if (!GetTempFileNameA(folder.c_str(), "jrn", 0, fresh))
+        return;
+    fresh_ = fresh;
+    handle_ = CreateFileA(fresh, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ok_ = handle_ != INVALID_HANDLE_VALUE;
+}
+
+FileReplacement::~FileReplacement()
+{
+    Drop();
+}
+
+void FileReplacement::Drop()
+{
+    if (handle_ != INVALID_HANDLE_VALUE)
+        CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!fresh_.empty())
+        DeleteFileA(fresh_.c_str());
+    fresh_.clear();
+    ok_ = false;
+}
+
+bool FileReplacement::Write(std::span<const uint8_t> bytes)
+{
+    ok_ = ok_ && WriteAll(handle_, bytes);
+    return ok_;
+}
+
+bool FileReplacement::Commit()
+{
+    // When it takes the place of an older file, the new content reaches the
+    // disk first: a crash must not trade the old content for a part of the
+    // new. A file that had no older one has nothing to lose.
+    bool complete = ok_ && (!FileExists(path_) || FlushFileBuffers(handle_));
+    if (handle_ != INVALID_HANDLE_VALUE)
+        CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    if (complete && MoveFileExA(fresh_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        fresh_.clear();
+        ok_ = false;
+        return true;
+    }
+    Drop();
+    return false;
+}
+
+bool ReplaceFileWhole(const std::string& path, std::span<const uint8_t> bytes)
+{
+    FileReplacement file(path);
+    return file.Write(bytes) && file.Commit();
+}
+
 bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes)
 {
     File file(path, FileAccess::append, FileCreation::openAlways);

@@ -97,6 +97,11 @@
 #define IDS_GATEWAY_DELETE_TIP 2002
 #define IDS_GATEWAY_QUIT_TIP   2003
 #define IDS_GATEWAY_HELP_TIP   2004
+// Journal printing and text export. String 9 is the save dialog's filter
+// list, its entries separated by its last character.
+#define IDD_PRINT_PROGRESS      700
+#define IDC_PRINT_PROGRESS_TEXT 1600
+#define IDS_EXPORT_FILTER       9
 
 // Blocks of the windows still to come, so that each has its own numbers:
 //   gateways window            dialogs 400-409, controls 1300-1349
