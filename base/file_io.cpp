@@ -188,7 +188,7 @@ bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes)
     return file.ok() && file.Write(bytes);
 }
 
-FileReplacement::FileReplacement(const std::string& path) : path_(path), handle_(INVALID_HANDLE_VALUE)
+FileReplacement::FileReplacement(const std::string& path) : path_(path)
 {
     // Windows refuses to move a file over a read-only one; Wine would not.
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -200,8 +200,8 @@ FileReplacement::FileReplacement(const std::string& path) : path_(path), handle_
     if (!GetTempFileNameA(folder.c_str(), "jrn", 0, fresh))
         return;
     fresh_ = fresh;
-    handle_ = CreateFileA(fresh, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ok_ = handle_ != INVALID_HANDLE_VALUE;
+    file_ = File(fresh_, FileAccess::write, FileCreation::existing, FileSharing::nothing);
+    ok_ = file_.ok();
 }
 
 FileReplacement::~FileReplacement()
@@ -211,9 +211,7 @@ FileReplacement::~FileReplacement()
 
 void FileReplacement::Drop()
 {
-    if (handle_ != INVALID_HANDLE_VALUE)
-        CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    file_.Close();
     if (!fresh_.empty())
         DeleteFileA(fresh_.c_str());
     fresh_.clear();
@@ -222,7 +220,7 @@ void FileReplacement::Drop()
 
 bool FileReplacement::Write(std::span<const uint8_t> bytes)
 {
-    ok_ = ok_ && WriteAll(handle_, bytes);
+    ok_ = ok_ && file_.Write(bytes);
     return ok_;
 }
 
@@ -231,10 +229,8 @@ bool FileReplacement::Commit()
     // When it takes the place of an older file, the new content reaches the
     // disk first: a crash must not trade the old content for a part of the
     // new. A file that had no older one has nothing to lose.
-    bool complete = ok_ && (!FileExists(path_) || FlushFileBuffers(handle_));
-    if (handle_ != INVALID_HANDLE_VALUE)
-        CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+    bool complete = ok_ && (!FileExists(path_) || file_.Flush());
+    complete = file_.Close() && complete;
     if (complete && MoveFileExA(fresh_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         fresh_.clear();
         ok_ = false;

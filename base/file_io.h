@@ -122,7 +122,7 @@ private:
     void Drop();
     std::string path_;
     std::string fresh_;  // the new file beside it, empty when none was made
-    void* handle_;
+    File file_;
     bool ok_ = false;
 };
 

@@ -12,10 +12,10 @@ struct FieldPlace {
     size_t offset, size;
 };
 constexpr FieldPlace kColumnFields[] = {
-    {kJournalLineOffset, kJournalLineSize},         {kJournalGatewayOffset, kJournalGatewaySize},
-    {kJournalUserOffset, kJournalUserSize},         {kJournalNumberOffset, kJournalNumberSize},
-    {kJournalDateTimeOffset, kJournalDateTimeSize}, {kJournalRateOffset, kJournalRateSize},
-    {kJournalDurationOffset, kJournalDurationSize},
+    {kJournalLineAt, kJournalLineSize},         {kJournalGatewayAt, kJournalGatewaySize},
+    {kJournalUserAt, kJournalUserSize},         {kJournalNumberAt, kJournalNumberSize},
+    {kJournalDateTimeAt, kJournalDateTimeSize}, {kJournalRateAt, kJournalRateSize},
+    {kJournalDurationAt, kJournalDurationSize},
 };
 
 }  // namespace
