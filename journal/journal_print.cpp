@@ -87,7 +87,7 @@ HFONT CreatePrintFont()
 // the print dialog to preselect; nothing when the key is empty.
 HGLOBAL PreferredPrinterNames()
 {
-    std::string devices = ReadProfileText("Printer", "Devices", "", ProgramPath("\\admin.ini"), 256);
+    std::string devices = ReadProfileText("Printer", "Devices", "", AdminIniPath(), 256);
     if (devices.empty())
         return nullptr;
     std::vector<uint8_t> block = BuildPrinterNames(devices);

@@ -31,11 +31,6 @@ constexpr char kProtocolQuestion[] =
     "Le changement de protocole réseau va entraîner le redémarrage du réseau Quorel.\n"
     "Comfirmez-vous le changement de protocole?";
 
-std::string AdminIni()
-{
-    return ProgramPath("\\admin.ini");
-}
-
 // The "Réseau" page: the values as read when the sheet opened, and as the
 // page holds them. A page the administrator never opened keeps the values
 // read, and OK writes them as it would have.
@@ -85,7 +80,7 @@ struct PreferencesSheet {
 std::string ReadWholeProfileText(const char* section, const char* key, const char* fallback)
 {
     for (unsigned size = 256;; size *= 4) {
-        std::string text = ReadProfileText(section, key, fallback, AdminIni(), size);
+        std::string text = ReadProfileText(section, key, fallback, AdminIniPath(), size);
         if (text.size() + 1 < size || size >= (1u << 24))
             return text;
     }
@@ -153,9 +148,9 @@ INT_PTR OnPageNotify(HWND page, const NMHDR* header, void (*apply)(HWND, Page&),
 static NetworkPage ReadNetworkPage()
 {
     NetworkPage page;
-    page.read.tcpIp = ReadProfileInt("Reseau", "type", 0, AdminIni()) != 0;
-    page.read.checkStations = ReadProfileInt("Reseau", "check", 0, AdminIni()) != 0;
-    page.read.inhibit = ReadProfileInt("Minitel", "CnxFinEnabled", 1, AdminIni()) == 0;
+    page.read.tcpIp = ReadProfileInt("Reseau", "type", 0, AdminIniPath()) != 0;
+    page.read.checkStations = ReadProfileInt("Reseau", "check", 0, AdminIniPath()) != 0;
+    page.read.inhibit = ReadProfileInt("Minitel", "CnxFinEnabled", 1, AdminIniPath()) == 0;
     page.chosen = page.read;
     return page;
 }
@@ -167,10 +162,10 @@ static void WriteNetworkPage(HWND owner, NetworkPage& page)
     page.applied = true;
     if (page.chosen.tcpIp != page.read.tcpIp &&
         ShowMessageBox(owner, kProtocolQuestion, "Administrateur", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
-        WriteProfileInt("Reseau", "type", page.chosen.tcpIp ? 1 : 0, AdminIni());
+        WriteProfileInt("Reseau", "type", page.chosen.tcpIp ? 1 : 0, AdminIniPath());
     if (page.chosen.checkStations != page.read.checkStations)
-        WriteProfileInt("Reseau", "check", page.chosen.checkStations ? 1 : 0, AdminIni());
-    WriteProfileInt("Minitel", "CnxFinEnabled", page.chosen.inhibit ? 0 : 1, AdminIni());
+        WriteProfileInt("Reseau", "check", page.chosen.checkStations ? 1 : 0, AdminIniPath());
+    WriteProfileInt("Minitel", "CnxFinEnabled", page.chosen.inhibit ? 0 : 1, AdminIniPath());
 }
 
 static void OpenNetworkPage(HWND page, LPARAM lParam)
@@ -218,7 +213,7 @@ static IpAccessPage ReadIpAccessPage()
         text.shown = text.read.substr(0, text.length);
         text.chosen = text.shown;
     }
-    page.forceIp = ReadProfileInt("Minitel", "ForceIP", 0, AdminIni()) != 0;
+    page.forceIp = ReadProfileInt("Minitel", "ForceIP", 0, AdminIniPath()) != 0;
     return page;
 }
 
@@ -233,11 +228,11 @@ static void WriteIpAccessPage(IpAccessPage& page)
     auto stored = [](const IpText& text) {
         return text.chosen == text.shown ? text.read : text.chosen.substr(0, text.length);
     };
-    WritePrivateProfileStringA(ras.section, ras.key, stored(ras).c_str(), AdminIni().c_str());
-    WriteProfileInt("Minitel", "ForceIP", page.forceIp ? 1 : 0, AdminIni());
+    WritePrivateProfileStringA(ras.section, ras.key, stored(ras).c_str(), AdminIniPath().c_str());
+    WriteProfileInt("Minitel", "ForceIP", page.forceIp ? 1 : 0, AdminIniPath());
     for (size_t i = 1; i < page.texts.size(); ++i)
         WritePrivateProfileStringA(page.texts[i].section, page.texts[i].key, stored(page.texts[i]).c_str(),
-                                   AdminIni().c_str());
+                                   AdminIniPath().c_str());
 }
 
 static void OpenIpAccessPage(HWND page, LPARAM lParam)
@@ -298,7 +293,7 @@ void ShowPreferences(HWND owner)
 {
     PreferencesSheet sheet;
     sheet.network = ReadNetworkPage();
-    bool withIpAccess = ReadProfileInt("Minitel", "MinitelIP", 0, AdminIni()) != 0;
+    bool withIpAccess = ReadProfileInt("Minitel", "MinitelIP", 0, AdminIniPath()) != 0;
     if (withIpAccess)
         sheet.ipAccess = ReadIpAccessPage();
 

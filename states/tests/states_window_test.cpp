@@ -13,25 +13,17 @@
 #include "gateways/gateway_registry.h"
 #include "resources/resource.h"
 #include "states/activity_files.h"
+#include "tests/fixtures/byte_fixture.h"
 #include "tests/wine/test_support.h"
 #include "users/tests/reseau_fixture.h"
 #include "users/user_tables.h"
 
+using byte_fixture::ChangedBytes;
 using namespace reseau_fixture;
 
 namespace {
 
 const char kLongName[] = "WWWWWWWWWWWWWWWWWWWW";  // 20 characters, the longest user name
-
-// The offsets where two files differ, their lengths included.
-std::vector<size_t> ChangedBytes(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after)
-{
-    std::vector<size_t> changed;
-    for (size_t n = 0; n < std::max(before.size(), after.size()); ++n)
-        if (n >= before.size() || n >= after.size() || before[n] != after[n])
-            changed.push_back(n);
-    return changed;
-}
 
 class StatesWindowTest : public ProgramDirTest {
 protected:
@@ -393,7 +385,7 @@ TEST_F(StatesWindowTest, HelpAndClosing)
     for (int button : {IDOK, IDCANCEL}) {
         DialogDriver driver;
         driver.Then("Gestion des \xE9tats", button == IDOK ? +[](HWND d) { PressButton(d, IDOK); }
-                                                           : +[](HWND d) { PressButton(d, IDCANCEL); });
+                                                           : +[](HWND d) { SendDialogKey(d, IDCANCEL); });
         INT_PTR result = DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_STATES), nullptr, StatesDialog, 0);
         EXPECT_EQ(result, 1) << button;
         EXPECT_EQ(driver.StepsDone(), 1) << button;
