@@ -67,8 +67,10 @@ dialog=$(wait_window Print)
 check "the print dialog shows" yes "$([ -n "$dialog" ] && echo yes)"
 focus "$dialog"
 keys Return
+# Up to three minutes: the queue prints one document at a time, and on a busy
+# machine others may be ahead of this one.
 pdf=""
-for _ in $(seq 300); do
+for _ in $(seq 900); do
     pdf=$(ls "$PDF_DIR" | grep -vxF -f "$WORK/pdf-before" | head -n 1)
     [ -n "$pdf" ] && tail -c 64 "$PDF_DIR/$pdf" | grep -q '%%EOF' && break
     pdf=""
