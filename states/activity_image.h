@@ -33,6 +33,12 @@ constexpr size_t kLineStateStride = 2;
 constexpr int kLinesPerGateway = 8;
 static_assert(kFirstLineStateOffset + kLineStateStride * (kLinesPerGateway - 1) < kGatewayActivityRecordSize);
 
+// Where the state of line k lies in a gateway record.
+constexpr size_t LineStateOffset(int k)
+{
+    return kFirstLineStateOffset + kLineStateStride * static_cast<size_t>(k);
+}
+
 // What the server says a line is doing. The console holds a line by setting
 // it to kLineStateUnreachable while it configures the gateway.
 enum LineStateValue : uint8_t {
