@@ -61,9 +61,10 @@ struct ConfigState {
     std::string dir;               // its directory
     std::string workDirName;       // "pass<number>\cfgtemp\", as the modem configuration library takes it
     std::string editedName;
-    bool dirty = false;            // a change reached the work copy or the name
-    INT_PTR result = 0;
+    bool dialogDirty = false;      // a change reached the work copy or the name
+    INT_PTR dialogResult = 0;
     DWORD savedLocation = 0;
+    bool locationsKnown = false;   // the platform listed its dialling locations at opening
     int directIpAccess = 0;
     int directIpAtOpen = 0;
     uint8_t dialingAtOpen = 0;
@@ -73,6 +74,7 @@ struct ConfigState {
     std::array<bool, MaxLines> entryToDelete{};  // entries of removed lines, deleted at "OK"
     std::array<bool, MaxLines> slotsHeld{};      // slots this dialog turned from idle to held
     bool showingLine = false;      // the controls are being filled, not changed by the administrator
+    int shownLine = -1;            // the line whose settings the controls show
 };
 
 ConfigState State;
@@ -247,20 +249,17 @@ static void FillNetworkList(HWND dialog, int line)
     }
 }
 
-// The speaker list as the line's ".cnf" file says; as it was when the file
-// cannot be read.
 static void ShowSpeakerMode(HWND dialog, int line)
 {
-    if (line < 0)
-        return;
-    if (auto mode = ReadSpeakerByte(State.dir, line))
-        SendMessageA(Item(dialog, IDC_CONFIG_SPEAKER), CB_SETCURSEL, static_cast<WPARAM>(*mode), 0);
+    if (line >= 0)
+        ReadSpeakerMode(Item(dialog, IDC_CONFIG_SPEAKER), line, State.dir);
 }
 
 static void ShowLineSettings(HWND dialog)
 {
     int line = SelectedLine(dialog);
     State.showingLine = true;
+    State.shownLine = line;
     FillNetworkList(dialog, line);
     const LineSettings* settings = line >= 0 ? &WorkLines.settings[line] : nullptr;
     SendMessageA(Item(dialog, IDC_CONFIG_DIAL_TYPE), CB_SETCURSEL,
@@ -319,8 +318,9 @@ static void OpenConfigDialog(HWND dialog)
     CheckDialingSource(dialog);
     State.savedLocation = GetCurrentLocation(nullptr);
     FillLocationList(Item(dialog, IDC_CONFIG_LOCATIONS));
+    State.locationsKnown = SendMessageA(Item(dialog, IDC_CONFIG_LOCATIONS), CB_GETCOUNT, 0, 0) > 0;
     ShowLineSettings(dialog);
-    State.dirty = false;
+    State.dialogDirty = false;
 
     std::string routing = ReadProfileText("SpecialNames", "Routage IP", "", WhconfigIni(), kSpecialNameSize);
     if (routing.empty()) {
@@ -337,7 +337,7 @@ static void OpenConfigDialog(HWND dialog)
 
 static void CloseConfigDialog(HWND dialog)
 {
-    if (State.dirty)
+    if (State.dialogDirty)
         MarkGatewayChanged(State.position);
     KillTimer(dialog, kRepaintTimer);
     ReleaseLinesHeldHere();
@@ -346,7 +346,7 @@ static void CloseConfigDialog(HWND dialog)
     WorkLineSlots = FirstLineSlots();
     UnloadDialUpFunctions();
     RefreshJournalView();
-    EndDialog(dialog, State.result);
+    EndDialog(dialog, State.dialogResult);
 }
 
 // ---- Lines
@@ -377,7 +377,7 @@ static bool TakeChosenLine(HWND dialog, int line, bool deviceChanged)
     HoldSlot(SlotOf(line));
     SelectLine(dialog, line);
     ShowLineSettings(dialog);
-    State.dirty = true;
+    State.dialogDirty = true;
     State.entriesStale = State.entriesStale || deviceChanged;
     return true;
 }
@@ -452,7 +452,7 @@ static void RemoveSelectedLine(HWND dialog)
     WriteWorkLineSettings(State.dir);
     ShowLineSettings(dialog);
     UpdateEntryButton(dialog);
-    State.dirty = true;
+    State.dialogDirty = true;
 }
 
 // ---- The selected line's settings
@@ -465,10 +465,22 @@ static int EditedLine(HWND dialog)
     return !State.showingLine && IsHeld(line) ? line : -1;
 }
 
+// Showing another held line puts its prefix into the field again, which
+// counts as a change of it, as typing does: "Annuler" asks, and the server
+// is told. A line the server uses is only looked at.
+static void ChangeSelectedLine(HWND dialog)
+{
+    int before = State.shownLine;
+    ShowLineSettings(dialog);
+    int line = SelectedLine(dialog);
+    if (line != before && IsHeld(line))
+        State.dialogDirty = true;
+}
+
 static void StoreLineSettings()
 {
     WriteWorkLineSettings(State.dir);
-    State.dirty = true;
+    State.dialogDirty = true;
 }
 
 static void ChangeNetworkType(HWND dialog)
@@ -517,17 +529,14 @@ static void ChangePrefix(HWND dialog)
 static void ChangeSpeakerMode(HWND dialog)
 {
     int line = EditedLine(dialog);
-    auto mode = SendMessageA(Item(dialog, IDC_CONFIG_SPEAKER), CB_GETCURSEL, 0, 0);
-    if (line < 0 || mode < 0 || mode >= static_cast<LRESULT>(std::size(kSpeakerModes)))
-        return;
-    if (WriteSpeakerByte(State.dir, line, static_cast<int>(mode)))
-        State.dirty = true;
+    if (line >= 0 && WriteSpeakerMode(Item(dialog, IDC_CONFIG_SPEAKER), line, State.dir))
+        State.dialogDirty = true;
 }
 
 static void ChangeName(HWND dialog)
 {
     State.editedName = ItemText(dialog, IDC_CONFIG_NAME, kGatewayNameLength);
-    State.dirty = true;
+    State.dialogDirty = true;
 }
 
 // ---- Dialling properties and direct IP access
@@ -641,7 +650,7 @@ static void ConfirmConfiguration(HWND dialog)
     if (!SaveConfiguration(dialog))
         return;
     MarkConfigurationChanged();
-    State.result = 1;
+    State.dialogResult = 1;
     DWORD location;
     if (SelectedLocation(dialog, location))
         lineSetCurrentLocation(LineApp, location);
@@ -650,17 +659,18 @@ static void ConfirmConfiguration(HWND dialog)
     UpdateLineEntries();
     if (WorkLines.settingsHeader.useWindowsDialing != State.dialingAtOpen ||
         State.directIpAccess != State.directIpAtOpen)
-        State.dirty = true;
+        State.dialogDirty = true;
     CloseConfigDialog(dialog);
 }
 
 static void CancelConfiguration(HWND dialog)
 {
-    State.result = 0;
-    if (State.dirty && ShowMessageBox(dialog, "Voulez-vous vraiment ignorer les modifications ?", "Attention",
+    State.dialogResult = 0;
+    if (State.dialogDirty && ShowMessageBox(dialog, "Voulez-vous vraiment ignorer les modifications ?", "Attention",
                                       MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
-    lineSetCurrentLocation(LineApp, State.savedLocation);
+    if (State.locationsKnown)
+        lineSetCurrentLocation(LineApp, State.savedLocation);
     CloseConfigDialog(dialog);
 }
 
@@ -720,7 +730,7 @@ static INT_PTR OnCommand(HWND dialog, int id, int code)
         return TRUE;
     case IDC_CONFIG_LINES:
         if (code == LBN_SELCHANGE)
-            ShowLineSettings(dialog);
+            ChangeSelectedLine(dialog);
         return TRUE;
     case IDC_CONFIG_PREFIX:
         if (code == EN_CHANGE)

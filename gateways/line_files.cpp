@@ -229,6 +229,24 @@ bool WriteSpeakerByte(const std::string& dir, int index, int mode)
     return WriteFileAt(SpeakerFile(dir, index), kSpeakerModeAt, byte);
 }
 
+void ReadSpeakerMode(HWND speakerList, int index, const std::string& dir)
+{
+    auto mode = ReadSpeakerByte(dir, index);
+    if (!mode)
+        return;
+    bool listed = *mode >= 0 && *mode < SendMessageA(speakerList, CB_GETCOUNT, 0, 0);
+    SendMessageA(speakerList, CB_SETCURSEL, listed ? static_cast<WPARAM>(*mode) : static_cast<WPARAM>(-1), 0);
+}
+
+bool WriteSpeakerMode(HWND speakerList, int index, const std::string& dir)
+{
+    auto mode = SendMessageA(speakerList, CB_GETCURSEL, 0, 0);
+    auto modes = SendMessageA(speakerList, CB_GETCOUNT, 0, 0);
+    if (mode < 0 || mode >= modes || mode > INT8_MAX)
+        return false;
+    return WriteSpeakerByte(dir, index, static_cast<int>(mode));
+}
+
 // The content the gateway file has now, kept for putting it back. False when
 // the file is there but cannot be read.
 static bool SaveForUndo(const std::string& path, CommitUndo& saved)

@@ -74,6 +74,14 @@ std::optional<int> ReadSpeakerByte(const std::string& dir, int index);
 // Whether it was stored.
 bool WriteSpeakerByte(const std::string& dir, int index, int mode);
 
+// Between that byte and the speaker list of the configuration dialog, whose
+// items are the modes in order. Reading selects the item of the file's mode
+// (none for a mode the list does not have) and leaves the list as it is when
+// the file cannot be read. Writing stores the selected item, and nothing when
+// no item is selected; whether it was stored.
+void ReadSpeakerMode(HWND speakerList, int index, const std::string& dir);
+bool WriteSpeakerMode(HWND speakerList, int index, const std::string& dir);
+
 // A gateway file as a commit found it: its content, or nothing when the
 // file was not there.
 struct SavedFile {

@@ -396,11 +396,59 @@ TEST_F(GatewayConfigTest, ControlsFollowTheSelectedLinesStateAndDiallingSource)
     EXPECT_TRUE(Enabled(IDC_CONFIG_DIAL_TYPE));
     EXPECT_TRUE(Enabled(IDC_CONFIG_PREFIX_ENABLED));
 
-    // Looking at other lines changed nothing: no question when leaving.
+    // Showing line 2, which can be changed, counts as a change of its prefix.
+    modal.Answer(IDYES);
     Press(IDCANCEL);
     EXPECT_TRUE(Closed());
-    EXPECT_TRUE(modal.Calls().empty());
-    EXPECT_EQ(LastChange(), "");
+    ASSERT_EQ(modal.Calls().size(), 1u);
+    ExpectMessage(modal.Calls()[0], kCancelQuestion, "Attention", kQuestion);
+}
+
+TEST_F(GatewayConfigTest, ShowingAnotherHeldLineIsAChangeLookingAtTheServersIsNot)
+{
+    struct Case { const char* what; std::vector<int> selections; bool changed; } cases[] = {
+        {"the shown line again", {0}, false},
+        {"a line the server uses", {1}, false},
+        {"another held line", {2}, true},
+        {"there and back", {2, 0}, true},
+    };
+    for (const auto& c : cases) {
+        WriteGateways({{0, "Nord", 3}});
+        WriteLineStates(0, {0, 4, 0});
+        WritePrivateProfileStringA("Pass0", nullptr, nullptr, Path("\\admin.ini").c_str());
+        auto files = FilesIn(GatewayDir());
+        ModalRecorder modal;
+        Open();
+        for (int line : c.selections)
+            SelectLine(line);
+        Bytes settings = ReadBytes(Work("Fax0Mid.mid"));
+        EXPECT_EQ(settings, ReadBytes(GatewayDir() + "\\Fax0Mid.mid")) << c.what;  // the prefixes as they were
+        modal.Answer(IDYES);
+        Press(IDCANCEL);
+        EXPECT_TRUE(Closed()) << c.what;
+        ASSERT_EQ(modal.Calls().size(), c.changed ? 1u : 0u) << c.what;
+        if (c.changed)
+            ExpectMessage(modal.Calls()[0], kCancelQuestion, "Attention", kQuestion);
+        EXPECT_EQ(LastChange() != "", c.changed) << c.what;
+        EXPECT_EQ(FilesIn(GatewayDir()), files) << c.what;
+        DestroyWindow(dialog_);
+    }
+}
+
+TEST_F(GatewayConfigTest, SpeakerModeOutsideTheListIsShownAsNoneAndKept)
+{
+    WriteGateways({{0, "Nord", 1}});
+    Bytes cnf = ReadBytes(GatewayDir() + "\\MODEM1.cnf");
+    cnf[404] = 9;
+    WriteBytes(GatewayDir() + "\\MODEM1.cnf", cnf);
+    ModalRecorder modal;
+    Open();
+    EXPECT_EQ(ComboSelection(IDC_CONFIG_SPEAKER), "(none)");
+    Notify(IDC_CONFIG_SPEAKER, CBN_SELCHANGE);  // a notification without a selection
+    Notify(IDC_CONFIG_SPEAKER, CBN_CLOSEUP);
+    Press(IDOK);
+    EXPECT_TRUE(Closed());
+    EXPECT_EQ(ReadBytes(GatewayDir() + "\\MODEM1.cnf"), cnf);
 }
 
 TEST_F(GatewayConfigTest, DialUpEntriesAreEditableOnlyWithLinesAndTheMinitelOption)
@@ -988,6 +1036,21 @@ TEST_F(GatewayConfigTest, DiallingPropertiesStartFromTheSelectedLocation)
     Press(IDOK);
     EXPECT_TRUE(Closed());
     EXPECT_EQ(Tapi().Calls("lineSetCurrentLocation").size(), 1u);
+}
+
+TEST_F(GatewayConfigTest, WithoutDiallingLocationsNoneIsMadeCurrent)
+{
+    WriteGateways({{0, "Nord", 1}});
+    Tapi().Set("Locations", "Count", "0");
+    for (int id : {IDOK, IDCANCEL}) {
+        ModalRecorder modal;
+        Open();
+        EXPECT_EQ(ComboTexts(IDC_CONFIG_LOCATIONS).size(), 0u);
+        Press(id);
+        EXPECT_TRUE(Closed()) << id;
+        EXPECT_TRUE(Tapi().Calls("lineSetCurrentLocation").empty()) << id;
+        DestroyWindow(dialog_);
+    }
 }
 
 TEST_F(GatewayConfigTest, HelpOpensAtTheDialogsContext)
