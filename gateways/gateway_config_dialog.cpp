@@ -435,8 +435,8 @@ static void ChangeLineDevice(HWND dialog)
 static void RemoveSelectedLine(HWND dialog)
 {
     int line = SelectedLine(dialog);
-    if (line < 0)
-        return;
+    if (line < 0 || !IsHeld(line))
+        return;  // the server's: nothing to ask, nothing done
     if (ShowMessageBox(dialog, "Voulez-vous vraiment supprimer ce modem?", "Attention",
                        MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;

@@ -827,6 +827,13 @@ TEST_F(GatewayConfigTest, LinesKeepTheirActivitySlotsAfterARemoval)
     ASSERT_EQ(SelectedLine(), 1);
     EXPECT_FALSE(Enabled(IDC_CONFIG_REMOVE));
     EXPECT_FALSE(Enabled(IDC_CONFIG_NETWORK));
+    // Its removal, however it arrives, asks nothing and does nothing.
+    size_t asked = modal.Calls().size();
+    Bytes lines = ReadBytes(Work("comlines.dat"));
+    Press(IDC_CONFIG_REMOVE);
+    EXPECT_EQ(modal.Calls().size(), asked);
+    EXPECT_EQ(Lines(), 2);
+    EXPECT_EQ(ReadBytes(Work("comlines.dat")), lines);
 
     // The server lets it go; the next tick holds it.
     WriteLineStates(0, {1, 1, 0});
@@ -943,6 +950,41 @@ TEST_F(GatewayConfigTest, LineTableThatCouldNotBeReadIsNeverCommitted)
         EXPECT_EQ(FilesIn(GatewayDir()), files) << c.what;
         DestroyWindow(dialog_);
     }
+}
+
+TEST_F(GatewayConfigTest, WorkCopyThatCannotBeReadAfterModemsIsNeverCommitted)
+{
+    WriteGateways({{0, "Nord", 3}});
+    Tapi().Set("Device0", "Name", "Modem USB");
+    auto files = FilesIn(GatewayDir());
+    Bytes admin = ReadBytes(Path("\\admin.dat"));
+    ModalRecorder modal;
+    Open();
+    // "Modems" writes the changed line; its reload waits for the command to
+    // end, and meanwhile the work copy's settings are damaged.
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_CONFIG_MODIFY, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog_, IDC_CONFIG_MODIFY)));
+    Bytes mid = ReadBytes(Work("Fax0Mid.mid"));
+    ASSERT_EQ(mid.size(), 128u + 3 * 512);
+    mid[0] ^= 0xFF;
+    WriteBytes(Work("Fax0Mid.mid"), mid);
+    PumpMessages();
+    EXPECT_EQ(Lines(), 3);
+
+    Press(IDOK);
+    EXPECT_FALSE(Closed());
+    ASSERT_EQ(modal.Calls().size(), 1u);
+    EXPECT_EQ(modal.Calls()[0].caption, "ERREUR");
+    EXPECT_EQ(modal.Calls()[0].type, kWarning);
+    EXPECT_EQ(FilesIn(GatewayDir()), files);
+    EXPECT_EQ(ReadBytes(Path("\\admin.dat")), admin);
+    EXPECT_EQ(ReadBytes(ActPass())[2], 0);  // no ConfigChanged
+
+    modal.Answer(IDYES);
+    Press(IDCANCEL);
+    EXPECT_TRUE(Closed());
+    EXPECT_EQ(FilesIn(GatewayDir()), files);
+    EXPECT_FALSE(DirExists(GatewayDir() + "\\cfgtemp"));
 }
 
 TEST_F(GatewayConfigTest, FailedSaveLeavesEverythingAsItWasAndTheDialogOpen)
