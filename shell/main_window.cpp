@@ -86,8 +86,6 @@ constexpr JournalKey kJournalKeys[] = {
     {"NbJours", &JournalSettingsValues::purgeDays, 0},
 };
 
-HHOOK MouseHook;
-HHOOK MsgFilterHook;
 bool ColumnHeadersCreated;
 // Set once the settings are saved and the loop told to end: "Quitter" saves
 // them at once, and the window's later destruction must not do it again.
@@ -412,9 +410,7 @@ static void PurgeOldRecords()
 
 int RunMainWindow(HWND window)
 {
-    DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    MouseHook = SetWindowsHookExA(WH_MOUSE, MouseHookProc, nullptr, thread);
-    MsgFilterHook = SetWindowsHookExA(WH_MSGFILTER, MsgFilterHookProc, nullptr, thread);
+    InstallTooltipHooks();
 
     LoadJournal();
     PurgeOldRecords();
@@ -441,8 +437,7 @@ int RunMainWindow(HWND window)
     // "Quitter" ends the loop with the window still there.
     if (IsWindow(window))
         DestroyWindow(window);
-    UnhookWindowsHookEx(MouseHook);
-    UnhookWindowsHookEx(MsgFilterHook);
+    RemoveTooltipHooks();
     FreeUserTable();
     return got == -1 ? 0 : static_cast<int>(message.wParam);
 }

@@ -14,6 +14,7 @@
 #include "base/log_trace.h"
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
+#include "shell/tooltips.h"
 #include "base/modal_seam.h"
 #include "base/profile.h"
 #include "base/program_dir.h"
@@ -98,12 +99,15 @@ static bool WindowsUserIsKnown()
 static int LeaveConsole()
 {
     WriteProfileInt("Administrateur", "Etat", 0, AdminIniPath());
+    RemoveTooltipHooks();
     FreeUserTable();
     return 0;
 }
 
 int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int show)
 {
+    // Set-up's import shows its dialogs before the rest of start-up.
+    AppInstance = instance;
     CheckPlatform();
     InitCommonControls();
 
@@ -122,7 +126,6 @@ int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, 
     TooltipsEnabled = 1;
     ZemoInitControls();
     FindTraceWindow();
-    AppInstance = instance;
     JournalSettings = {};
     GatewayActiveFlags.fill(0);
 
@@ -135,6 +138,9 @@ int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, 
     if (ShowLoginDialog() == 0)
         return LeaveConsole();
 
+    // F1 and the tooltips work in a window shown alone too.
+    if (HasSwitch(commandLine, 'p') || HasSwitch(commandLine, 'u'))
+        InstallTooltipHooks();
     if (HasSwitch(commandLine, 'p')) {
         StandaloneDialog = 1;
         ShowGatewaysWindow(nullptr);

@@ -2,7 +2,7 @@
 # The configuration dialog of the real console, over the telephony and dial-up
 # doubles (copied into the test's program directory, where the console finds
 # them first, and taken in place of Wine's own by WINEDLLOVERRIDES). "/s /p"
-# on an empty directory: the new gateway is named "Standard", gets a line
+# on an empty directory (set-up, then the gateways window alone): the new gateway is named "Standard", gets a line
 # through "Modems" and a loudspeaker always on, and "OK" saves it; then "/p"
 # again: a second gateway named "standard" is refused, and cancelling it
 # leaves the first one as it was.
@@ -33,6 +33,11 @@ printf '[Device0]\r\nType=isdn\r\nName=Carte RNIS\r\n[Device1]\r\nType=modem\r\n
 export WINEDLLOVERRIDES="tapi32,rasapi32=n,b"
 
 start_console "$dir" /s /p
+# Set-up first asks which accounts to take: the network's (under Wine the
+# Windows user alone).
+choice=$(wait_window "Récupération des utilisateurs")
+check "set-up asks which accounts first" yes "$([ -n "$choice" ] && echo yes)"
+[ -n "$choice" ] && { focus "$choice"; keys Return; }
 check "the login shows" yes "$(wait_window Quorel >/dev/null && echo yes)"
 type_text SECRET
 keys Return
