@@ -2,10 +2,10 @@
 # The configuration dialog of the real console, over the telephony and dial-up
 # doubles (copied into the test's program directory, where the console finds
 # them first, and taken in place of Wine's own by WINEDLLOVERRIDES). "/s /p"
-# on an empty directory (set-up, then the gateways window alone): the new gateway is named "Standard", gets a line
-# through "Modems" and a loudspeaker always on, and "OK" saves it; then "/p"
-# again: a second gateway named "standard" is refused, and cancelling it
-# leaves the first one as it was.
+# on an empty directory (set-up, then the gateways window alone): the new
+# gateway is named "Standard", gets a line through "Modems" and a loudspeaker
+# always on, and "OK" saves it; then "/p" again: a second gateway named
+# "standard" is refused, and cancelling it leaves the first one as it was.
 #   gateway_config.sh OUT_DIR DOUBLES_DIR
 source "$(dirname "$0")/lib.sh"
 DOUBLES_DIR=$2
