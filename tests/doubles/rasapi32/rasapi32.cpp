@@ -168,6 +168,28 @@ DWORD OtherNonZeroBytes(const BYTE* bytes)
     return count;
 }
 
+// The configuration dialog of this process: tests run side by side, each in
+// its own process, and may each show one.
+HWND FindConfigurationDialog()
+{
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            char title[64] = "";
+            GetWindowTextA(window, title, sizeof title);
+            if (process != GetCurrentProcessId() || std::strcmp(title, "Configuration de la passerelle") != 0)
+                return TRUE;
+            reinterpret_cast<Search*>(context)->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // Has the dialog that called the editor cancelled, as if closed meanwhile,
 // and lets it handle that before the editor returns.
 void CloseConfigurationDialog(HWND dialog)
@@ -284,7 +306,7 @@ DWORD WINAPI RasDeleteEntryA(LPCSTR phonebook, LPCSTR entry)
 
 DWORD WINAPI RasEditPhonebookEntryA(HWND owner, LPCSTR phonebook, LPCSTR entry)
 {
-    HWND dialog = FindWindowA(nullptr, "Configuration de la passerelle");
+    HWND dialog = FindConfigurationDialog();
     Log("RasEditPhonebookEntryA " + std::string(owner ? "owner" : "no-owner") + " " + Text(phonebook) + " " +
         Text(entry) + " " + (dialog ? (IsWindowEnabled(dialog) ? "dialog-enabled" : "dialog-disabled") : "no-dialog"));
     if (ScriptText("Ras", "EditorCloses") == "1")
