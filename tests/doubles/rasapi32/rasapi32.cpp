@@ -168,26 +168,25 @@ DWORD OtherNonZeroBytes(const BYTE* bytes)
     return count;
 }
 
+BOOL CALLBACK FindOwnConfigurationDialog(HWND window, LPARAM found)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char title[64] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (process != GetCurrentProcessId() || std::strcmp(title, "Configuration de la passerelle") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 // The configuration dialog of this process: tests run side by side, each in
 // its own process, and may each show one.
 HWND FindConfigurationDialog()
 {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            char title[64] = "";
-            GetWindowTextA(window, title, sizeof title);
-            if (process != GetCurrentProcessId() || std::strcmp(title, "Configuration de la passerelle") != 0)
-                return TRUE;
-            reinterpret_cast<Search*>(context)->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EnumWindows(FindOwnConfigurationDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 // Has the dialog that called the editor cancelled, as if closed meanwhile,
