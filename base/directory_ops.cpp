@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/file_io.h"
+
 bool ListDirectoryEntries(const std::string& dir, std::vector<DirectoryEntry>& entries)
 {
     WIN32_FIND_DATAA found;
@@ -33,9 +35,9 @@ bool IsLink(DWORD attributes)
 void RemoveLink(const std::string& path, DWORD attributes)
 {
     if (IsDirectory(attributes))
-        RemoveDirectoryA(path.c_str());
+        RemoveEmptyDirectory(path);
     else
-        DeleteFileA(path.c_str());
+        RemoveFile(path);
 }
 
 }  // namespace
@@ -59,9 +61,9 @@ void DeleteTree(const std::string& dir)
         else if (IsDirectory(entry.attributes))
             DeleteTree(path);
         else
-            DeleteFileA(path.c_str());
+            RemoveFile(path);
     }
-    RemoveDirectoryA(dir.c_str());
+    RemoveEmptyDirectory(dir);
 }
 
 void DeleteFilesIn(const std::string& dir)
@@ -71,7 +73,7 @@ void DeleteFilesIn(const std::string& dir)
         return;
     for (const DirectoryEntry& entry : entries) {
         if (!IsDirectory(entry.attributes) && entry.name.find('.') != std::string::npos)
-            DeleteFileA((dir + "\\" + entry.name).c_str());
+            RemoveFile(dir + "\\" + entry.name);
     }
 }
 
@@ -82,7 +84,7 @@ void CopyFilesInto(const std::string& destination, const std::string& source)
         return;
     for (const DirectoryEntry& entry : entries) {
         if (!IsDirectory(entry.attributes))
-            CopyFileA((source + "\\" + entry.name).c_str(), (destination + "\\" + entry.name).c_str(), FALSE);
+            CopyFileOver(source + "\\" + entry.name, destination + "\\" + entry.name);
     }
 }
 
@@ -90,5 +92,5 @@ BOOL CopyToWorkDir(const std::string& dir, const std::string& name, BOOL failIfE
 {
     std::string from = dir + name;
     std::string to = dir + "\\cfgtemp" + name;
-    return CopyFileA(from.c_str(), to.c_str(), failIfExists);
+    return CopyFileOver(from, to, failIfExists != FALSE) ? TRUE : FALSE;
 }

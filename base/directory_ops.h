@@ -29,5 +29,5 @@ void DeleteFilesIn(const std::string& dir);
 void CopyFilesInto(const std::string& destination, const std::string& source);
 
 // Copies dir + name to dir + "\\cfgtemp" + name; `name` begins with a
-// backslash. Returns CopyFileA's result.
+// backslash. Returns whether the copy was made.
 BOOL CopyToWorkDir(const std::string& dir, const std::string& name, BOOL failIfExists);

@@ -57,3 +57,34 @@ inline void PutText(std::span<uint8_t> b, size_t at, size_t size, std::string_vi
     std::memcpy(b.data() + at, text.data(), n);
     b[at + n] = 0;
 }
+
+// Fixed text fields of the records in memory, char arrays of N bytes that
+// always end within themselves once read, so that the C string functions are
+// safe on them.
+
+// The field's text: up to its first zero byte, never past the field.
+template <size_t N>
+std::string_view FieldText(const char (&field)[N])
+{
+    return std::string_view(field, strnlen(field, N));
+}
+
+// Copies the N bytes of a text field from `b` at `at` and makes the text end
+// within the field: one without a terminator loses its last byte to one, so
+// that a field of a damaged file never runs into the next. The bytes after
+// the terminator are kept as read.
+template <size_t N>
+void ReadTextField(std::span<const uint8_t> b, size_t at, char (&field)[N])
+{
+    std::memcpy(field, b.data() + at, N);
+    if (!std::memchr(field, 0, N))
+        field[N - 1] = 0;
+}
+
+// Puts `text` into the field, cut to N - 1 characters, and zero-fills the
+// rest of the field.
+template <size_t N>
+void SetTextField(char (&field)[N], std::string_view text)
+{
+    WriteText(std::span(reinterpret_cast<uint8_t*>(field), N), 0, N, text);
+}

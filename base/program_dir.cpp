@@ -43,3 +43,8 @@ std::string ProgramPath(std::string_view name)
     path += name;
     return path;
 }
+
+std::string AdminIniPath()
+{
+    return ProgramPath("\\admin.ini");
+}

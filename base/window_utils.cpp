@@ -8,6 +8,23 @@
 
 WNDPROC BaseListBoxProc;
 
+bool RegisterClassCopy(HINSTANCE instance, const char* base, const char* name, WNDPROC procedure,
+                       WNDPROC& baseProcedure, int extraBytes, HCURSOR cursor)
+{
+    WNDCLASSA wc;
+    if (!GetClassInfoA(nullptr, base, &wc))
+        return false;
+    baseProcedure = wc.lpfnWndProc;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.lpszClassName = name;
+    wc.cbWndExtra += extraBytes;
+    wc.style &= ~CS_GLOBALCLASS;
+    if (cursor)
+        wc.hCursor = cursor;
+    return RegisterClassA(&wc) != 0;
+}
+
 // Whether the window goes on its parent rather than on the screen: a child
 // always does; an owned window unless its owner shows as a minimised button.
 static bool CentresOnParent(HWND window, HWND parent)

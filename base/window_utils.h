@@ -8,6 +8,13 @@
 // ("listboxchar", "arrayed") chain; set when those classes are registered.
 extern WNDPROC BaseListBoxProc;
 
+// Registers, under `name`, a copy of the platform's class `base` whose
+// procedure is `procedure`, which then passes on to the platform's own,
+// given back in `baseProcedure`. The copy is the program's own (not global),
+// has `extraBytes` more window bytes, and `cursor` when one is given.
+bool RegisterClassCopy(HINSTANCE instance, const char* base, const char* name, WNDPROC procedure,
+                       WNDPROC& baseProcedure, int extraBytes = 0, HCURSOR cursor = nullptr);
+
 // Centres the window on its parent's client area, or on the screen when it
 // has no parent or its owner is minimised and visible, keeps it on the
 // screen, and repaints it. Returns MoveWindow's result.

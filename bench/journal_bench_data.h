@@ -47,28 +47,28 @@ public:
         std::uniform_int_distribution<size_t> line(0, lines_.size() - 1), user(0, users_.size() - 1);
         std::uniform_int_distribution<int> gateway(1, 6), digit(0, 9), rate(0, 5);
         std::exponential_distribution<double> seconds(1.0 / 240);
-        PutText(record, kJournalLineOffset, kJournalLineSize, lines_[line(random_)]);
-        PutText(record, kJournalGatewayOffset, kJournalGatewaySize, "Pass" + std::to_string(gateway(random_)));
-        PutText(record, kJournalUserOffset, kJournalUserSize, users_[user(random_)]);
+        PutText(record, kJournalLineAt, kJournalLineSize, lines_[line(random_)]);
+        PutText(record, kJournalGatewayAt, kJournalGatewaySize, "Pass" + std::to_string(gateway(random_)));
+        PutText(record, kJournalUserAt, kJournalUserSize, users_[user(random_)]);
         std::string number = "0";
         for (int i = 0; i < 9; ++i)
             number += static_cast<char>('0' + digit(random_));
-        PutText(record, kJournalNumberOffset, kJournalNumberSize, number);
+        PutText(record, kJournalNumberAt, kJournalNumberSize, number);
         // About three calls a minute for a year.
         uint64_t minute = index / 3;
         char date[32];
         std::snprintf(date, sizeof date, "%02u/%02u/2001 %02u:%02u:%02u", static_cast<unsigned>(minute / 43200 % 28 + 1),
                       static_cast<unsigned>(minute / 43200 % 12 + 1), static_cast<unsigned>(minute / 60 % 24),
                       static_cast<unsigned>(minute % 60), static_cast<unsigned>(index * 7 % 60));
-        PutText(record, kJournalDateTimeOffset, kJournalDateTimeSize, date);
+        PutText(record, kJournalDateTimeAt, kJournalDateTimeSize, date);
         const char* rates[] = {"9600", "14400", "28800", "33600", "56000", "64000"};
-        PutText(record, kJournalRateOffset, kJournalRateSize, rates[rate(random_)]);
+        PutText(record, kJournalRateAt, kJournalRateSize, rates[rate(random_)]);
         uint32_t duration = static_cast<uint32_t>(seconds(random_));
         char text[32];
         std::snprintf(text, sizeof text, "%02u:%02u:%02u", duration / 3600, duration / 60 % 60, duration % 60);
-        PutText(record, kJournalDurationOffset, kJournalDurationSize, text);
+        PutText(record, kJournalDurationAt, kJournalDurationSize, text);
         for (int i = 0; i < 4; ++i)
-            record.bytes[kJournalDurationValueOffset + i] = static_cast<uint8_t>(duration >> (8 * i));
+            record.bytes[kJournalDurationValueAt + i] = static_cast<uint8_t>(duration >> (8 * i));
         return record;
     }
 

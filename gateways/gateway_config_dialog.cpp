@@ -142,7 +142,7 @@ static void HoldSlot(int slot)
     if (slot < 0 || LineState(State.position, slot) != kLineStateIdle)
         return;
     SetLineState(State.position, slot, kLineStateUnreachable);
-    WriteGatewayByte(State.position, LineStateOffset(slot));
+    WriteGatewayByte(State.position, LineStateAt(slot));
     State.slotsHeld[slot] = true;
 }
 
@@ -161,7 +161,7 @@ static void ReleaseLinesHeldHere()
     for (int slot = 0; slot < MaxLines; ++slot) {
         if (State.slotsHeld[slot] && LineState(State.position, slot) == kLineStateUnreachable) {
             SetLineState(State.position, slot, kLineStateIdle);
-            WriteGatewayByte(State.position, LineStateOffset(slot));
+            WriteGatewayByte(State.position, LineStateAt(slot));
         }
     }
     State.slotsHeld.fill(false);
@@ -171,7 +171,7 @@ static void MarkConfigurationChanged()
 {
     ReadGatewayRecord(State.position);
     SetConfigChanged(State.position, true);
-    WriteGatewayByte(State.position, kConfigChangedOffset);
+    WriteGatewayByte(State.position, kConfigChangedAt);
 }
 
 // ---- The controls

@@ -76,7 +76,7 @@ int AddGatewaySlot()
         return -1;
     CurrentGateway = position;
     std::string dir = GatewayDirectory(position);
-    CreateDirectoryA(dir.c_str(), nullptr);  // one left behind is used as it stands
+    MakeDirectory(dir);  // one left behind is used as it stands
     CreateLineFiles(dir);
     SaveGatewayTable();
     return position;
@@ -108,7 +108,7 @@ void RemoveGatewayAt(int position)
     std::string name(GatewayNameOf(Gateways.slots[position]));
     RemoveGatewayEntries(name.c_str());
     if (IsSafeFileName(name))
-        DeleteFileA(ProgramPath("\\" + name + ".pcp").c_str());
+        RemoveFile(ProgramPath("\\" + name + ".pcp"));
     DeleteTree(GatewayDirectory(position));
     RemoveGatewaySlot(Gateways, position);
     SaveGatewayTable();
@@ -148,7 +148,7 @@ void MarkGatewayChanged(int position)
     std::string stamp;
     FormatStamp(stamp, 0);
     WritePrivateProfileStringA(FormatPassName(position).c_str(), "LastChange", stamp.c_str(),
-                               ProgramPath("\\admin.ini").c_str());
+                               AdminIniPath().c_str());
 }
 
 bool WriteForceActif(int position)

@@ -12,10 +12,7 @@ static GatewayRecord DecodeGatewayRecord(std::span<const uint8_t, kGatewayRecord
     GatewayRecord record;
     record.modemCount = ReadU32(bytes, kModemCountAt);
     record.number = ReadU32(bytes, kGatewayNumberAt);
-    std::memcpy(record.name, bytes.data() + kGatewayNameAt, kGatewayNameSize);
-    // A name without a terminator would run into the next slot.
-    if (!std::memchr(record.name, 0, kGatewayNameSize))
-        record.name[kGatewayNameSize - 1] = 0;
+    ReadTextField(bytes, kGatewayNameAt, record.name);
     return record;
 }
 
@@ -50,7 +47,7 @@ std::array<uint8_t, kGatewayTableSize> EncodeGatewayTable(const GatewayTable& ta
 
 std::string_view GatewayNameOf(const GatewayRecord& record)
 {
-    return std::string_view(record.name, strnlen(record.name, kGatewayNameSize));
+    return FieldText(record.name);
 }
 
 uint32_t ChooseGatewayNumber(const GatewayTable& table)

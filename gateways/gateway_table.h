@@ -11,6 +11,9 @@
 #include <string_view>
 
 constexpr int MaxGateways = 8;
+// A gateway has at most this many lines: its line files and its activity
+// record hold a place for each.
+constexpr int MaxLines = 8;
 
 constexpr size_t kGatewayNameSize = 128;
 constexpr size_t kGatewayRecordSize = 136;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/app.h"
+#include "base/le_bytes.h"
 #include "base/modal_seam.h"
 #include "base/picture_button.h"
 #include "base/profile.h"
@@ -82,11 +83,6 @@ int SelectedPosition(HWND dialog)
 {
     auto selected = SendMessageA(GatewayList(dialog), LB_GETCURSEL, 0, 0);
     return selected == LB_ERR ? -1 : static_cast<int>(selected);
-}
-
-std::string AdminIni()
-{
-    return ProgramPath("\\admin.ini");
 }
 
 }  // namespace
@@ -251,8 +247,8 @@ static void DrawLineRow(const DRAWITEMSTRUCT* item)
     int width = row.right - row.left;
     int nameWidth = width * 70 / 100;
     if (line < ShownLines.tableHeader.count) {
-        const char* name = ShownLines.records[line].modemName;
-        DrawFitted(item->hDC, row.left, row.top, std::string(name, strnlen(name, kModemNameSize)), nameWidth);
+        DrawFitted(item->hDC, row.left, row.top, std::string(FieldText(ShownLines.records[line].modemName)),
+                   nameWidth);
     }
     int record = ActivityRecordOf(OpeningPositions, CurrentGateway);
     if (record >= 0)
@@ -290,7 +286,7 @@ static void DrawGatewaysItem(const DRAWITEMSTRUCT* item)
 static void TakeJournalFilter()
 {
     if (StandaloneDialog) {
-        SavedGatewayFilter = ReadProfileInt("Journal", "Pass", 0, AdminIni());
+        SavedGatewayFilter = ReadProfileInt("Journal", "Pass", 0, AdminIniPath());
         JournalSettings.gatewayFilter = SavedGatewayFilter;
     }
     PendingGatewayFilter = JournalSettings.gatewayFilter;
@@ -346,7 +342,7 @@ static void ApplyJournalFilter()
     JournalSettings.gatewayFilter = PendingGatewayFilter;
     FillJournalPane();
     if (StandaloneDialog && PendingGatewayFilter != SavedGatewayFilter)
-        WriteProfileInt("Journal", "Pass", PendingGatewayFilter, AdminIni());
+        WriteProfileInt("Journal", "Pass", PendingGatewayFilter, AdminIniPath());
 }
 
 // New gateways need the server running as a service of the platform.

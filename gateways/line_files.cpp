@@ -131,7 +131,7 @@ static void RememberConfigNames()
 
 bool OpenWorkCopy(HWND window, const std::string& dir)
 {
-    CreateDirectoryA(WorkDir(dir).c_str(), nullptr);
+    MakeDirectory(WorkDir(dir));
     CopyToWorkDir(dir, kLineFileName, FALSE);
     CopyToWorkDir(dir, kDialSettingsFileName, FALSE);
     bool loaded = LoadLineTables(window, dir, WorkLines);
@@ -193,8 +193,8 @@ bool RemoveLine(const std::string& dir, int index)
         LineState(CurrentGateway, WorkLineSlots[index]) != kLineStateUnreachable)
         return false;
     for (const std::string& base : ConfigNamesOf(WorkLines.records[index])) {
-        DeleteFileA((WorkDir(dir) + "\\" + base + ".cnf").c_str());
-        DeleteFileA((WorkDir(dir) + "\\" + base + ".cmd").c_str());
+        RemoveFile(WorkDir(dir) + "\\" + base + ".cnf");
+        RemoveFile(WorkDir(dir) + "\\" + base + ".cmd");
     }
     RemoveLineSlot(WorkLineSlots, count, index);
     return RemoveLineAt(WorkLines, index);
@@ -265,7 +265,7 @@ bool UndoCommit(const CommitUndo& undo)
         if (file->content)
             restored = ReplaceFileSafely(file->path, *file->content) && restored;
         else if (FileExists(file->path))
-            restored = DeleteFileA(file->path.c_str()) && restored;
+            restored = RemoveFile(file->path) && restored;
     }
     return restored;
 }
@@ -309,7 +309,7 @@ bool CommitWorkCopy(const std::string& dir, CommitUndo* undo)
     // The files of lines that are gone are dropped only once the new ones
     // are all in place; one that cannot be deleted only stays behind.
     for (const std::string& name : stale)
-        DeleteFileA((dir + name).c_str());
+        RemoveFile(dir + name);
     if (undo)
         *undo = std::move(saved);
     return true;

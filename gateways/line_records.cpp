@@ -9,26 +9,10 @@
 
 namespace {
 
-// Copies a text field and makes sure it ends within the field, so that a
-// field read from a damaged file never runs into the next one.
-template <size_t N>
-void CopyTextField(char (&field)[N], std::span<const uint8_t> bytes, size_t at)
-{
-    std::memcpy(field, bytes.data() + at, N);
-    if (!std::memchr(field, 0, N))
-        field[N - 1] = 0;
-}
-
 template <size_t N>
 void PutTextField(std::span<uint8_t> bytes, size_t at, const char (&field)[N])
 {
     std::memcpy(bytes.data() + at, field, N);
-}
-
-template <size_t N>
-std::string TextOf(const char (&field)[N])
-{
-    return std::string(field, strnlen(field, N));
 }
 
 // The bytes from `at` to the end of a record of `size` bytes, zero where the
@@ -47,14 +31,14 @@ void EncodeLineFileHeader(const LineFileHeader& header, std::span<uint8_t> out)
     std::copy(header.kept.begin(), header.kept.end(), out.begin());
     WriteU32(out, kLineMagic1At, header.magic1);
     WriteU32(out, kLineMagic2At, header.magic2);
-    WriteU32(out, kLineTableHeaderOffsetAt, kStandardTableHeaderOffset);
-    WriteU32(out, kLineRecordsOffsetAt, kStandardRecordsOffset);
+    WriteU32(out, kLineTableHeaderOffsetAt, kStandardLineTableHeaderAt);
+    WriteU32(out, kLineRecordsOffsetAt, kStandardLineRecordsAt);
 }
 
 void EncodeLineTableHeader(const LineTableHeader& header, uint16_t count, std::span<uint8_t> out)
 {
     std::copy(header.kept.begin(), header.kept.end(), out.begin());
-    WriteU16(out, kRecordSizeAt, static_cast<uint16_t>(kLineRecordSize));
+    WriteU16(out, kLineRecordSizeAt, static_cast<uint16_t>(kLineRecordSize));
     WriteU16(out, kLineCountAt, count);
 }
 
@@ -90,17 +74,17 @@ void EncodeLineSettings(const LineSettings& settings, std::span<uint8_t> out)
 LineFileHeader StandardLineFileHeader()
 {
     std::array<uint8_t, kLineFileHeaderSize> bytes{};
-    WriteText(bytes, kSignatureTextAt, kSignatureTextSize, "ComLinesManagment");
+    WriteText(bytes, kLineFileSignatureAt, kLineFileSignatureSize, "ComLinesManagment");
     bytes[32] = 0x0D;
     bytes[33] = 0x0A;
-    WriteText(bytes, kCompanyTextAt, kCompanyTextSize, "Zemo Software");
+    WriteText(bytes, kLineFileCompanyAt, kLineFileCompanySize, "Zemo Software");
     bytes[77] = 0x0D;
     bytes[78] = 0x0A;
     bytes[79] = 0x1A;
     WriteU32(bytes, kLineMagic1At, kLineFileMagic1);
     WriteU32(bytes, kLineMagic2At, kLineFileMagic2);
-    WriteU32(bytes, kLineTableHeaderOffsetAt, kStandardTableHeaderOffset);
-    WriteU32(bytes, kLineRecordsOffsetAt, kStandardRecordsOffset);
+    WriteU32(bytes, kLineTableHeaderOffsetAt, kStandardLineTableHeaderAt);
+    WriteU32(bytes, kLineRecordsOffsetAt, kStandardLineRecordsAt);
     return DecodeLineFileHeader(bytes);
 }
 
@@ -108,7 +92,7 @@ LineTableHeader EmptyLineTableHeader()
 {
     LineTableHeader header;
     header.recordSize = kLineRecordSize;
-    WriteU16(header.kept, kRecordSizeAt, header.recordSize);
+    WriteU16(header.kept, kLineRecordSizeAt, header.recordSize);
     return header;
 }
 
@@ -134,7 +118,7 @@ LineFileHeader DecodeLineFileHeader(std::span<const uint8_t, kLineFileHeaderSize
 LineTableHeader DecodeLineTableHeader(std::span<const uint8_t, kLineTableHeaderSize> bytes)
 {
     LineTableHeader header;
-    header.recordSize = ReadU16(bytes, kRecordSizeAt);
+    header.recordSize = ReadU16(bytes, kLineRecordSizeAt);
     header.count = ReadU16(bytes, kLineCountAt);
     std::copy(bytes.begin(), bytes.end(), header.kept.begin());
     return header;
@@ -144,9 +128,9 @@ LineRecord DecodeLineRecord(std::span<const uint8_t, kLineRecordSize> bytes)
 {
     LineRecord record;
     record.comPort = bytes[kComPortAt];
-    CopyTextField(record.modemName, bytes, kModemNameAt);
+    ReadTextField(bytes, kModemNameAt, record.modemName);
     for (int j = 0; j < kNetworkTypeCount; ++j)
-        CopyTextField(record.configNames[j], bytes, kConfigNamesAt + j * kConfigNameSize);
+        ReadTextField(bytes, kConfigNamesAt + j * kConfigNameSize, record.configNames[j]);
     record.networkFlags = bytes[kNetworkFlagsAt];
     std::copy(bytes.begin(), bytes.end(), record.kept.begin());
     return record;
@@ -167,7 +151,7 @@ LineSettings DecodeLineSettings(std::span<const uint8_t, kLineSettingsSize> byte
     LineSettings settings;
     settings.networkType = bytes[kNetworkTypeAt];
     settings.dialType = bytes[kDialTypeAt];
-    CopyTextField(settings.prefix, bytes, kPrefixAt);
+    ReadTextField(bytes, kPrefixAt, settings.prefix);
     settings.prefixEnabled = bytes[kPrefixEnabledAt];
     std::copy(bytes.begin(), bytes.end(), settings.kept.begin());
     return settings;
@@ -245,9 +229,9 @@ std::vector<uint8_t> EncodeLineFile(const LineFileHeader& fileHeader, const Line
     std::span<uint8_t> out(file);
     EncodeLineFileHeader(fileHeader, out.first(kLineFileHeaderSize));
     EncodeLineTableHeader(tableHeader, static_cast<uint16_t>(records.size()),
-                          out.subspan(kStandardTableHeaderOffset, kLineTableHeaderSize));
+                          out.subspan(kStandardLineTableHeaderAt, kLineTableHeaderSize));
     for (size_t i = 0; i < records.size(); ++i)
-        EncodeLineRecord(records[i], out.subspan(kStandardRecordsOffset + i * kLineRecordSize, kLineRecordSize));
+        EncodeLineRecord(records[i], out.subspan(kStandardLineRecordsAt + i * kLineRecordSize, kLineRecordSize));
     return file;
 }
 
@@ -314,7 +298,7 @@ bool RemoveLineAt(LineTables& tables, int index)
 
 static std::string SafeConfigName(const LineRecord& record, int type)
 {
-    std::string name = TextOf(record.configNames[type]);
+    std::string name(FieldText(record.configNames[type]));
     return IsSafeFileName(name) ? name : std::string();
 }
 

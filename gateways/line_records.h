@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-constexpr int MaxLines = 8;
+#include "gateways/gateway_table.h"
 
 // comlines.dat: file header, table header, records.
 constexpr size_t kLineFileHeaderSize = 128;
@@ -22,19 +22,19 @@ constexpr size_t kLineTableHeaderSize = 128;
 constexpr size_t kLineRecordSize = 640;
 constexpr uint32_t kLineFileMagic1 = 0x0106A9D6;
 constexpr uint32_t kLineFileMagic2 = 0x51241156;
-constexpr uint32_t kStandardTableHeaderOffset = 128;
-constexpr uint32_t kStandardRecordsOffset = 256;
+constexpr uint32_t kStandardLineTableHeaderAt = 128;
+constexpr uint32_t kStandardLineRecordsAt = 256;
 constexpr size_t kEmptyLineFileSize = kLineFileHeaderSize + kLineTableHeaderSize;
-static_assert(kEmptyLineFileSize == kStandardRecordsOffset);
+static_assert(kEmptyLineFileSize == kStandardLineRecordsAt);
 
 // LineFileHeader fields.
-constexpr size_t kSignatureTextAt = 0, kSignatureTextSize = 32;
-constexpr size_t kCompanyTextAt = 34, kCompanyTextSize = 42;
+constexpr size_t kLineFileSignatureAt = 0, kLineFileSignatureSize = 32;
+constexpr size_t kLineFileCompanyAt = 34, kLineFileCompanySize = 42;
 constexpr size_t kLineMagic1At = 80, kLineMagic2At = 84;
 constexpr size_t kLineTableHeaderOffsetAt = 88, kLineRecordsOffsetAt = 92;
 
 // LineTableHeader fields.
-constexpr size_t kRecordSizeAt = 0, kLineCountAt = 2;
+constexpr size_t kLineRecordSizeAt = 0, kLineCountAt = 2;
 
 // LineRecord fields.
 constexpr size_t kComPortAt = 64;

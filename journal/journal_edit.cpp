@@ -7,7 +7,7 @@
 
 bool FixTwoDigitYear(JournalRecord& record)
 {
-    uint8_t* field = record.bytes.data() + kJournalDateTimeOffset;
+    uint8_t* field = record.bytes.data() + kJournalDateTimeAt;
     constexpr size_t kYear = 6;
     size_t length = strnlen(reinterpret_cast<const char*>(field), kJournalDateTimeSize);
     if (length <= 8 || field[8] != ' ')
@@ -76,20 +76,7 @@ size_t RenameGatewayRecords(std::span<JournalRecord> records, std::string_view o
     return renamed;
 }
 
-size_t RenameUserRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName)
-{
-    std::string_view stored = CutNameToField(oldName);
-    size_t renamed = 0;
-    for (JournalRecord& record : records) {
-        if (record.user() == stored) {
-            record.SetUser(newName);
-            ++renamed;
-        }
-    }
-    return renamed;
-}
-
-size_t RenameUsersRecords(std::span<JournalRecord> records, std::span<const NameChange> changes)
+size_t RenameUserRecords(std::span<JournalRecord> records, std::span<const NameChange> changes)
 {
     size_t renamed = 0;
     for (JournalRecord& record : records) {
@@ -103,4 +90,10 @@ size_t RenameUsersRecords(std::span<JournalRecord> records, std::span<const Name
         }
     }
     return renamed;
+}
+
+size_t RenameUserRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName)
+{
+    const NameChange change[] = {{std::string(oldName), std::string(newName)}};
+    return RenameUserRecords(records, change);
 }

@@ -31,10 +31,9 @@ size_t PurgeRecords(std::vector<JournalRecord>& records, std::string_view limit)
 size_t RemoveGatewayRecords(std::vector<JournalRecord>& records, std::string_view name);
 size_t RemoveUserRecords(std::vector<JournalRecord>& records, std::string_view name);
 
-// Gives the records of gateway (user) `oldName` the name `newName`, cut to 49
+// Gives the records of gateway `oldName` the name `newName`, cut to 49
 // characters. Returns the number of records renamed.
 size_t RenameGatewayRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName);
-size_t RenameUserRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName);
 
 // One user's new name.
 struct NameChange {
@@ -42,9 +41,10 @@ struct NameChange {
     std::string newName;
 };
 
-// Renames several users at once: each record takes the new name of the first
-// change whose old name it holds, and a record renamed is not looked at
-// again, so that names swapped or passed along in a chain ("A" to "B" while
-// "B" becomes "C") never merge two users' records. Returns the number of
-// records renamed.
-size_t RenameUsersRecords(std::span<JournalRecord> records, std::span<const NameChange> changes);
+// Renames users, all at once: each record takes the new name (cut to 49
+// characters) of the first change whose old name it holds, and a record
+// renamed is not looked at again, so that names swapped or passed along in a
+// chain ("A" to "B" while "B" becomes "C") never merge two users' records.
+// Returns the number of records renamed. The second form renames one user.
+size_t RenameUserRecords(std::span<JournalRecord> records, std::span<const NameChange> changes);
+size_t RenameUserRecords(std::span<JournalRecord> records, std::string_view oldName, std::string_view newName);

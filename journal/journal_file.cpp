@@ -1,7 +1,5 @@
 #include "journal/journal_file.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <initializer_list>
 #include <new>
@@ -9,43 +7,32 @@
 #include <string>
 #include <utility>
 
-#include "journal/journal_edit.h"
-#include "journal/journal_image.h"
-#include "journal/journal_view.h"
+#include "base/file_io.h"
 #include "base/le_bytes.h"
 #include "base/program_dir.h"
+#include "journal/journal_edit.h"
+#include "journal/journal_image.h"
+#include "journal/journal_stream.h"
 
 JournalTable Journal;
 
 namespace {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// While the console rewrites the file, others may read it but not write it.
-constexpr DWORD kKeepWritersOut = FILE_SHARE_READ | FILE_SHARE_DELETE;
 // The server holds the file for the length of one append; a writer that
 // keeps it longer than this is not the server, and the rewrite gives up.
-constexpr DWORD kWriterWaitMs = 3000;
-// Records go through a buffer of about a megabyte, never the whole file at once.
-constexpr size_t kChunkRecords = 2048;
+constexpr unsigned kWriterWaitMs = 3000;
 
-struct FileHandle {
-    HANDLE h;
-    explicit FileHandle(HANDLE handle = INVALID_HANDLE_VALUE) : h(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool ok() const { return h != INVALID_HANDLE_VALUE; }
-    void Close()
-    {
-        if (ok())
-            CloseHandle(h);
-        h = INVALID_HANDLE_VALUE;
-    }
-};
+// Called after a purge and after a user's records were removed.
+JournalRefresh RefreshAfterChange;
 
 std::string JournalPath()
 {
     return ProgramPath("\\Journal.dat");
+}
+
+std::string BackupPath()
+{
+    return ProgramPath("\\Journal.old");
 }
 
 // The file as a rewrite reads and writes it: the count as it stands in the
@@ -66,113 +53,42 @@ std::vector<uint8_t> EncodeCount(size_t count)
     return head;
 }
 
-bool SeekTo(HANDLE file, uint64_t offset)
+// The bytes read from the position, none when the read fails.
+size_t ReadBytes(File& file, std::span<uint8_t> out)
 {
-    LARGE_INTEGER to;
-    to.QuadPart = static_cast<LONGLONG>(offset);
-    return SetFilePointerEx(file, to, nullptr, FILE_BEGIN) != 0;
-}
-
-uint64_t FileSize(HANDLE file)
-{
-    LARGE_INTEGER size;
-    return GetFileSizeEx(file, &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
-}
-
-// The number of bytes read, fewer at the end of the file or on an error.
-size_t ReadBytes(HANDLE file, uint8_t* out, size_t size)
-{
-    size_t total = 0;
-    while (total < size) {
-        DWORD got = 0;
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - total, 1u << 30));
-        if (!ReadFile(file, out + total, chunk, &got, nullptr) || got == 0)
-            break;
-        total += got;
-    }
-    return total;
-}
-
-bool WriteBytes(HANDLE file, const uint8_t* bytes, size_t size)
-{
-    while (size > 0) {
-        DWORD written = 0;
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-        if (!WriteFile(file, bytes, chunk, &written, nullptr) || written == 0)
-            return false;
-        bytes += written;
-        size -= written;
-    }
-    return true;
-}
-
-// Room for `more` records. Memory the process already holds fills many times
-// faster than fresh memory, so the table's storage serves from load to load.
-// When an empty table must grow, or has far more room than it needs, its old
-// block goes before the new one is taken, so that memory never holds two; the
-// new block keeps room for the records of the next few loads.
-void MakeRoom(std::vector<JournalRecord>& records, size_t more)
-{
-    size_t needed = records.size() + more;
-    bool tooSmall = needed > records.capacity();
-    bool tooLarge = records.capacity() > needed + needed / 2 + kChunkRecords;
-    if (records.empty() && (tooSmall || tooLarge)) {
-        std::vector<JournalRecord>().swap(records);
-        records.reserve(needed + needed / 16);
-    } else if (tooSmall) {
-        records.reserve(needed);
-    }
-}
-
-// Reads the records that follow the file position. Each chunk read also goes
-// to `copy` when it is open; a failed copy is closed and forgotten. Stops at
-// the first record cut short.
-void ReadRecords(HANDLE file, size_t wanted, std::vector<JournalRecord>& records, FileHandle& copy)
-{
-    std::vector<uint8_t> buffer(std::min(wanted, kChunkRecords) * kJournalRecordSize);
-    MakeRoom(records, wanted);
-    while (wanted > 0) {
-        size_t n = std::min(wanted, kChunkRecords);
-        size_t got = ReadBytes(file, buffer.data(), n * kJournalRecordSize);
-        if (copy.ok() && !WriteBytes(copy.h, buffer.data(), got))
-            copy.Close();
-        for (size_t at = 0; at + kJournalRecordSize <= got; at += kJournalRecordSize) {
-            records.emplace_back();
-            ParseJournalRecord(std::span<const uint8_t>(buffer.data() + at, kJournalRecordSize), records.back());
-        }
-        if (got < n * kJournalRecordSize)
-            return;
-        wanted -= n;
-    }
+    long long got = file.Read(out);
+    return got > 0 ? static_cast<size_t>(got) : 0;
 }
 
 // Reads the whole file from its start. The bytes after the records are kept
 // only when asked for; they are always copied.
-bool ReadContent(HANDLE file, bool keepTail, FileHandle& copy, JournalContent& content)
+bool ReadContent(File& file, bool keepTail, File& copy, JournalContent& content)
 {
-    uint64_t size = FileSize(file);
+    uint64_t size = file.Size().value_or(0);
     content.fileSize = size;
-    if (!SeekTo(file, 0))
+    if (!file.Seek(0))
         return false;
     content.head.resize(static_cast<size_t>(std::min<uint64_t>(size, kJournalHeaderSize)));
-    if (ReadBytes(file, content.head.data(), content.head.size()) != content.head.size())
+    if (ReadBytes(file, content.head) != content.head.size())
         return false;
-    if (copy.ok() && !WriteBytes(copy.h, content.head.data(), content.head.size()))
+    if (copy.ok() && !copy.Write(content.head))
         copy.Close();
     size_t held = static_cast<size_t>(RecordsHeld(size, ReadJournalCount(content.head)));
-    ReadRecords(file, held, content.records, copy);
+    ReadJournalRecords(file, held, content.records, &copy);
     if (content.records.size() != held)
         return false;
     uint64_t rest = size - content.head.size() - held * kJournalRecordSize;
-    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<uint64_t>(rest, kChunkRecords * kJournalRecordSize)));
+    std::vector<uint8_t> buffer(
+        static_cast<size_t>(std::min<uint64_t>(rest, kJournalChunkRecords * kJournalRecordSize)));
     while (rest > 0) {
         size_t n = static_cast<size_t>(std::min<uint64_t>(rest, buffer.size()));
-        if (ReadBytes(file, buffer.data(), n) != n)
+        std::span<uint8_t> chunk = std::span(buffer).first(n);
+        if (ReadBytes(file, chunk) != n)
             return false;
-        if (copy.ok() && !WriteBytes(copy.h, buffer.data(), n))
+        if (copy.ok() && !copy.Write(chunk))
             copy.Close();
         if (keepTail)
-            content.tail.insert(content.tail.end(), buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(n));
+            content.tail.insert(content.tail.end(), chunk.begin(), chunk.end());
         rest -= n;
     }
     return true;
@@ -180,46 +96,22 @@ bool ReadContent(HANDLE file, bool keepTail, FileHandle& copy, JournalContent& c
 
 // Writes the head, the records of each span in turn and the tail from the
 // start of the file, and ends the file there.
-bool WriteContent(HANDLE file, std::span<const uint8_t> head,
+bool WriteContent(File& file, std::span<const uint8_t> head,
                   std::initializer_list<std::span<const JournalRecord>> parts, std::span<const uint8_t> tail)
 {
-    if (!SeekTo(file, 0) || !WriteBytes(file, head.data(), head.size()))
+    if (!file.Seek(0) || !file.Write(head))
         return false;
-    std::vector<uint8_t> buffer(kChunkRecords * kJournalRecordSize);
-    for (std::span<const JournalRecord> records : parts) {
-        while (!records.empty()) {
-            size_t n = std::min(records.size(), kChunkRecords);
-            for (size_t i = 0; i < n; ++i)
-                WriteJournalRecord(records[i], std::span<uint8_t, kJournalRecordSize>(
-                                                   buffer.data() + i * kJournalRecordSize, kJournalRecordSize));
-            if (!WriteBytes(file, buffer.data(), n * kJournalRecordSize))
-                return false;
-            records = records.subspan(n);
-        }
-    }
-    return WriteBytes(file, tail.data(), tail.size()) && SetEndOfFile(file);
+    for (std::span<const JournalRecord> records : parts)
+        if (!WriteJournalRecords(file, records))
+            return false;
+    return file.Write(tail) && file.EndHere();
 }
 
 // Opens the journal for a rewrite, keeping other writers out. Waits while the
 // server holds it for an append.
-HANDLE OpenJournalAlone(DWORD disposition, bool* existed)
+File OpenJournalAlone(FileCreation creation)
 {
-    std::string path = JournalPath();
-    DWORD start = GetTickCount();
-    for (;;) {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kKeepWritersOut, nullptr, disposition,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD error = GetLastError();
-        if (file != INVALID_HANDLE_VALUE) {
-            *existed = disposition != OPEN_ALWAYS || error == ERROR_ALREADY_EXISTS;
-            return file;
-        }
-        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || GetTickCount() - start > kWriterWaitMs) {
-            SetLastError(error);
-            return INVALID_HANDLE_VALUE;
-        }
-        Sleep(1);
-    }
+    return HoldFileAgainstWriters(JournalPath(), creation, kWriterWaitMs);
 }
 
 void TakeChangeStamp()
@@ -260,9 +152,8 @@ void ReleaseRecords()
 // that another program created meanwhile.
 void CreateMissingJournal()
 {
-    FileHandle file(CreateFileA(JournalPath().c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.ok() && WriteBytes(file.h, EncodeCount(0).data(), kJournalHeaderSize)) {
+    File file(JournalPath(), FileAccess::write, FileCreation::createNew);
+    if (file.ok() && file.Write(EncodeCount(0))) {
         Journal.loadedCount = 0;
         Journal.loadedSize = kJournalHeaderSize;
     }
@@ -272,24 +163,21 @@ void CreateMissingJournal()
 // out: nothing is written.
 void ReadJournal()
 {
-    FileHandle file(CreateFileA(JournalPath().c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    File file(JournalPath(), FileAccess::read, FileCreation::existing);
     if (!file.ok()) {
         // Only a missing file is created: one that is there but cannot be
         // opened now (locked, not readable) keeps its records.
-        DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND)
+        if (file.missing())
             CreateMissingJournal();
         return;
     }
     std::vector<JournalRecord> records = TakeRecords();
     uint8_t head[kJournalHeaderSize] = {};
-    size_t got = ReadBytes(file.h, head, sizeof head);
+    size_t got = ReadBytes(file, head);
     // The length is taken after the count: the server writes a record before
     // the count that announces it.
-    uint64_t size = FileSize(file.h);
-    FileHandle noCopy;
-    ReadRecords(file.h, static_cast<size_t>(RecordsHeld(size, ReadJournalCount({head, got}))), records, noCopy);
+    uint64_t size = file.Size().value_or(0);
+    ReadJournalRecords(file, static_cast<size_t>(RecordsHeld(size, ReadJournalCount({head, got}))), records);
     InstallRecords(std::move(records), size);
 }
 
@@ -297,46 +185,24 @@ void ReadJournal()
 // first, so that a write that fails part-way leaves the old file as it was,
 // then in place. The platform does not replace a file that is open, even by
 // us, so the content normally goes in through the handle that keeps the
-// server out; once that is done the copy beside it goes. When nothing can be
-// written beside it, nothing is written at all.
-bool PutContent(FileHandle& file, std::span<const uint8_t> head,
+// server out. When nothing can be written beside it, nothing is written at
+// all: the journal is too large to risk writing in place without a copy.
+bool PutContent(File& file, std::span<const uint8_t> head,
                 std::initializer_list<std::span<const JournalRecord>> parts, std::span<const uint8_t> tail)
 {
-    std::string path = JournalPath();
-    std::string beside = path + ".new";
-    {
-        FileHandle fresh(CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
-        if (!fresh.ok())
-            return false;
-        if (!WriteContent(fresh.h, head, parts, tail)) {
-            fresh.Close();
-            DeleteFileA(beside.c_str());
-            return false;
-        }
-    }
-    if (MoveFileExA(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
-    if (WriteContent(file.h, head, parts, tail)) {
-        file.Close();
-        DeleteFileA(beside.c_str());
-        return true;
-    }
-    // Cut short in place: the whole content beside it takes the file's name,
-    // or stays there for a person to recover.
-    file.Close();
-    return MoveFileExA(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    auto write = [&](File& to) { return WriteContent(to, head, parts, tail); };
+    return ReplaceFileSafely(JournalPath(), write, NoRoomBeside::leaveAsItIs, &file);
 }
 
 // The purge's backup already holds the previous content whole: the new one
 // goes straight in place, and a write cut short puts the backup back.
-bool PutContentOverBackup(FileHandle& file, std::span<const uint8_t> head,
+bool PutContentOverBackup(File& file, std::span<const uint8_t> head,
                           std::initializer_list<std::span<const JournalRecord>> parts, std::span<const uint8_t> tail)
 {
-    if (WriteContent(file.h, head, parts, tail))
+    if (WriteContent(file, head, parts, tail))
         return true;
     file.Close();
-    CopyFileA(ProgramPath("\\Journal.old").c_str(), JournalPath().c_str(), FALSE);
+    CopyFileOver(BackupPath(), JournalPath());
     return false;
 }
 
@@ -348,22 +214,31 @@ enum class Backup { none, journalOld };
 // change. Journal is then the file as it stands. False when the file could not
 // be rewritten.
 template <typename Edit>
-bool RewriteJournal(DWORD disposition, Backup backup, bool keepTail, Edit edit)
+bool RewriteJournal(FileCreation creation, Backup backup, bool keepTail, Edit edit)
 {
-    bool existed = false;
-    FileHandle file(OpenJournalAlone(disposition, &existed));
+    File file = OpenJournalAlone(creation);
     if (!file.ok())
         return false;
+    bool existed = file.existed();
     JournalContent content;
     content.records = TakeRecords();
-    bool read, backedUp;
+    // The copy of the file as read goes beside the backup first: it becomes
+    // the backup only when the file is rewritten, so that a purge that
+    // removes nothing keeps the backup of the last one that did.
+    std::string backupPath = BackupPath();
+    std::string copyPath = backupPath + ".new";
+    bool read, copied;
     {
-        FileHandle copy;
+        File copy;
         if (backup == Backup::journalOld && existed)
-            copy.h = CreateFileA(ProgramPath("\\Journal.old").c_str(), GENERIC_WRITE, kShareAll, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        read = ReadContent(file.h, keepTail, copy, content);
-        backedUp = read && copy.ok() && CloseHandle(std::exchange(copy.h, INVALID_HANDLE_VALUE));
+            copy = File(copyPath, FileAccess::write, FileCreation::createAlways);
+        bool opened = copy.ok();
+        read = ReadContent(file, keepTail, copy, content);
+        copied = read && copy.ok() && copy.Close();
+        if (opened && !copied) {
+            copy.Close();
+            DeleteFileA(copyPath.c_str());
+        }
     }
     if (!read) {
         file.Close();
@@ -373,6 +248,12 @@ bool RewriteJournal(DWORD disposition, Backup backup, bool keepTail, Edit edit)
     std::vector<uint8_t> oldHead = content.head;
     bool recordsChanged = edit(content);
     bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == content.fileSize;
+    bool backedUp = false;
+    if (copied) {
+        backedUp = !unchanged && MoveFileExA(copyPath.c_str(), backupPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+        if (!backedUp)
+            DeleteFileA(copyPath.c_str());
+    }
     bool put = unchanged ||
                (backedUp ? PutContentOverBackup(file, content.head, {content.records}, content.tail)
                          : PutContent(file, content.head, {content.records}, content.tail));
@@ -391,7 +272,7 @@ bool RewriteJournal(DWORD disposition, Backup backup, bool keepTail, Edit edit)
 template <typename Edit>
 void RewriteRecords(Backup backup, Edit edit)
 {
-    RewriteJournal(OPEN_ALWAYS, backup, false, [&](JournalContent& content) {
+    RewriteJournal(FileCreation::openAlways, backup, false, [&](JournalContent& content) {
         bool changed = edit(content.records) > 0;
         content.head = EncodeCount(content.records.size());
         return changed;
@@ -422,7 +303,7 @@ void LoadJournal()
         Journal.YearFixPending = false;
         // The file keeps its count and whatever follows its records; only the
         // dates change.
-        bool rewritten = RewriteJournal(OPEN_EXISTING, Backup::none, true, [](JournalContent& content) {
+        bool rewritten = RewriteJournal(FileCreation::existing, Backup::none, true, [](JournalContent& content) {
             return FixTwoDigitYears(content.records) > 0;
         });
         if (!rewritten)
@@ -433,33 +314,30 @@ void LoadJournal()
 void SaveJournal()
 {
     RunGuarded([] {
-        bool existed = false;
-        FileHandle file(OpenJournalAlone(OPEN_ALWAYS, &existed));
+        File file = OpenJournalAlone(FileCreation::openAlways);
         if (!file.ok())
             return;
         // The records appended since the table was read follow it.
         uint8_t head[kJournalHeaderSize] = {};
-        size_t got = ReadBytes(file.h, head, sizeof head);
-        size_t held = static_cast<size_t>(RecordsHeld(FileSize(file.h), ReadJournalCount({head, got})));
+        size_t got = ReadBytes(file, head);
+        size_t held = static_cast<size_t>(RecordsHeld(file.Size().value_or(0), ReadJournalCount({head, got})));
         std::vector<JournalRecord> appended;
-        FileHandle noCopy;
         size_t from = static_cast<size_t>(Journal.loadedCount);
-        if (held > from && SeekTo(file.h, JournalRecordOffset(from)))
-            ReadRecords(file.h, held - from, appended, noCopy);
+        if (held > from && file.Seek(JournalRecordAt(from)))
+            ReadJournalRecords(file, held - from, appended);
         std::vector<uint8_t> count = EncodeCount(Journal.records.size() + appended.size());
         if (!PutContent(file, count, {Journal.records, appended}, {}))
             return;
         std::vector<JournalRecord> records = std::move(Journal.records);
         records.insert(records.end(), appended.begin(), appended.end());
-        InstallRecords(std::move(records), JournalRecordOffset(records.size()));
+        InstallRecords(std::move(records), JournalRecordAt(records.size()));
     });
 }
 
 void CreateEmptyJournal()
 {
-    bool existed = false;
-    FileHandle file(OpenJournalAlone(OPEN_ALWAYS, &existed));
-    if (file.ok() && WriteContent(file.h, EncodeCount(0), {}, {})) {
+    File file = OpenJournalAlone(FileCreation::openAlways);
+    if (file.ok() && WriteContent(file, EncodeCount(0), {}, {})) {
         Journal.loadedCount = 0;
         Journal.loadedSize = kJournalHeaderSize;
     }
@@ -471,7 +349,8 @@ void PurgeJournal(const char* limit)
         RewriteRecords(Backup::journalOld,
                        [limit](std::vector<JournalRecord>& records) { return PurgeRecords(records, limit); });
     });
-    RefreshJournalView();
+    if (RefreshAfterChange)
+        RefreshAfterChange();
 }
 
 void RemoveGatewayEntries(const char* name)
@@ -488,7 +367,8 @@ void RemoveUserEntries(const char* name)
         RewriteRecords(Backup::none,
                        [name](std::vector<JournalRecord>& records) { return RemoveUserRecords(records, name); });
     });
-    RefreshJournalView();
+    if (RefreshAfterChange)
+        RefreshAfterChange();
 }
 
 void RenameGatewayEntries(const char* oldName, const char* newName)
@@ -500,20 +380,22 @@ void RenameGatewayEntries(const char* oldName, const char* newName)
     });
 }
 
-void RenameUserEntries(const char* oldName, const char* newName)
+void RenameUserEntries(std::span<const NameChange> changes)
 {
-    RunGuarded([=] {
-        RewriteRecords(Backup::none, [=](std::vector<JournalRecord>& records) {
-            return RenameUserRecords(records, oldName, newName);
+    RunGuarded([changes] {
+        RewriteRecords(Backup::none, [changes](std::vector<JournalRecord>& records) {
+            return RenameUserRecords(records, changes);
         });
     });
 }
 
-void RenameUsersEntries(std::span<const NameChange> changes)
+void RenameUserEntries(const char* oldName, const char* newName)
 {
-    RunGuarded([changes] {
-        RewriteRecords(Backup::none, [changes](std::vector<JournalRecord>& records) {
-            return RenameUsersRecords(records, changes);
-        });
-    });
+    const NameChange change[] = {{oldName, newName}};
+    RenameUserEntries(change);
+}
+
+void SetJournalRefresh(JournalRefresh refresh)
+{
+    RefreshAfterChange = refresh;
 }

@@ -46,18 +46,27 @@ void SaveJournal();
 // Makes the file hold no record: a zero count and nothing else.
 void CreateEmptyJournal();
 
-// Copies the file to "Journal.old" and removes the records dated no later
-// than `limit` ("dd/mm/yyyy hh:mm:ss"); refreshes the view.
+// Removes the records dated no later than `limit` ("dd/mm/yyyy hh:mm:ss")
+// then calls the refresh. "Journal.old" then holds the file as it stood
+// before; a purge that leaves the file as it is keeps the backup of the last
+// purge that changed it.
 void PurgeJournal(const char* limit);
 
-// Removes the records of a gateway, or of a user (then refreshes the view).
+// Removes the records of a gateway, or of a user (then calls the refresh).
 void RemoveGatewayEntries(const char* name);
 void RemoveUserEntries(const char* name);
 
-// Renames a gateway, or a user, in its records; a new name longer than 49
-// characters is cut to 49.
+// Renames a gateway in its records; a new name longer than 49 characters is
+// cut to 49.
 void RenameGatewayEntries(const char* oldName, const char* newName);
+
+// Renames users in their records, all in one rewrite and all at once (see
+// RenameUserRecords); the second form renames one user.
+void RenameUserEntries(std::span<const NameChange> changes);
 void RenameUserEntries(const char* oldName, const char* newName);
 
-// Renames several users in one rewrite, all at once (see RenameUsersRecords).
-void RenameUsersEntries(std::span<const NameChange> changes);
+// What refreshes the view of the journal after PurgeJournal and
+// RemoveUserEntries; the main window sets it when it is created. The file
+// code itself knows nothing of the view. None at first.
+using JournalRefresh = void (*)();
+void SetJournalRefresh(JournalRefresh refresh);

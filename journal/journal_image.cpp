@@ -24,16 +24,16 @@ std::vector<JournalRecord> DecodeJournalImage(std::span<const uint8_t> image)
     int32_t held = RecordsHeld(image.size(), ReadJournalCount(image));
     std::vector<JournalRecord> records(static_cast<size_t>(held));
     for (size_t i = 0; i < records.size(); ++i)
-        ParseJournalRecord(image.subspan(JournalRecordOffset(i), kJournalRecordSize), records[i]);
+        ParseJournalRecord(image.subspan(JournalRecordAt(i), kJournalRecordSize), records[i]);
     return records;
 }
 
 std::vector<uint8_t> EncodeJournalImage(std::span<const JournalRecord> records)
 {
-    std::vector<uint8_t> image(JournalRecordOffset(records.size()));
+    std::vector<uint8_t> image(JournalRecordAt(records.size()));
     WriteU32(image, 0, static_cast<uint32_t>(records.size()));
     for (size_t i = 0; i < records.size(); ++i)
-        WriteJournalRecord(records[i], std::span<uint8_t, kJournalRecordSize>(image.data() + JournalRecordOffset(i),
+        WriteJournalRecord(records[i], std::span<uint8_t, kJournalRecordSize>(image.data() + JournalRecordAt(i),
                                                                            kJournalRecordSize));
     return image;
 }

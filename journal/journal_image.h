@@ -13,7 +13,7 @@
 constexpr size_t kJournalHeaderSize = 4;
 
 // The byte offset of record `index` in the file.
-constexpr uint64_t JournalRecordOffset(uint64_t index)
+constexpr uint64_t JournalRecordAt(uint64_t index)
 {
     return kJournalHeaderSize + index * kJournalRecordSize;
 }

@@ -13,17 +13,17 @@ std::string_view JournalRecord::Text(size_t offset, size_t size) const
 
 uint32_t JournalRecord::durationValue() const
 {
-    return ReadU32(bytes, kJournalDurationValueOffset);
+    return ReadU32(bytes, kJournalDurationValueAt);
 }
 
 void JournalRecord::SetGateway(std::string_view name)
 {
-    PutText(bytes, kJournalGatewayOffset, kJournalGatewaySize, name);
+    PutText(bytes, kJournalGatewayAt, kJournalGatewaySize, name);
 }
 
 void JournalRecord::SetUser(std::string_view name)
 {
-    PutText(bytes, kJournalUserOffset, kJournalUserSize, name);
+    PutText(bytes, kJournalUserAt, kJournalUserSize, name);
 }
 
 bool ParseJournalRecord(std::span<const uint8_t> bytes, JournalRecord& out)

@@ -11,34 +11,34 @@
 
 constexpr size_t kJournalRecordSize = 564;
 
-constexpr size_t kJournalLineOffset = 0;
+constexpr size_t kJournalLineAt = 0;
 constexpr size_t kJournalLineSize = 256;
-constexpr size_t kJournalGatewayOffset = 256;
+constexpr size_t kJournalGatewayAt = 256;
 constexpr size_t kJournalGatewaySize = 50;
-constexpr size_t kJournalUserOffset = 306;
+constexpr size_t kJournalUserAt = 306;
 constexpr size_t kJournalUserSize = 50;
-constexpr size_t kJournalNumberOffset = 356;
+constexpr size_t kJournalNumberAt = 356;
 constexpr size_t kJournalNumberSize = 50;
-constexpr size_t kJournalDateTimeOffset = 406;
+constexpr size_t kJournalDateTimeAt = 406;
 constexpr size_t kJournalDateTimeSize = 50;
 // Offset 456, 4 bytes: not ours, carried along unchanged.
-constexpr size_t kJournalRateOffset = 460;
+constexpr size_t kJournalRateAt = 460;
 constexpr size_t kJournalRateSize = 50;
-constexpr size_t kJournalDurationOffset = 510;
+constexpr size_t kJournalDurationAt = 510;
 constexpr size_t kJournalDurationSize = 50;
-constexpr size_t kJournalDurationValueOffset = 560;
+constexpr size_t kJournalDurationValueAt = 560;
 
 struct JournalRecord {
     std::array<uint8_t, kJournalRecordSize> bytes{};
 
     // Each text up to its terminator, never past its field.
-    std::string_view line() const { return Text(kJournalLineOffset, kJournalLineSize); }
-    std::string_view gateway() const { return Text(kJournalGatewayOffset, kJournalGatewaySize); }
-    std::string_view user() const { return Text(kJournalUserOffset, kJournalUserSize); }
-    std::string_view number() const { return Text(kJournalNumberOffset, kJournalNumberSize); }
-    std::string_view dateTime() const { return Text(kJournalDateTimeOffset, kJournalDateTimeSize); }
-    std::string_view rate() const { return Text(kJournalRateOffset, kJournalRateSize); }
-    std::string_view duration() const { return Text(kJournalDurationOffset, kJournalDurationSize); }
+    std::string_view line() const { return Text(kJournalLineAt, kJournalLineSize); }
+    std::string_view gateway() const { return Text(kJournalGatewayAt, kJournalGatewaySize); }
+    std::string_view user() const { return Text(kJournalUserAt, kJournalUserSize); }
+    std::string_view number() const { return Text(kJournalNumberAt, kJournalNumberSize); }
+    std::string_view dateTime() const { return Text(kJournalDateTimeAt, kJournalDateTimeSize); }
+    std::string_view rate() const { return Text(kJournalRateAt, kJournalRateSize); }
+    std::string_view duration() const { return Text(kJournalDurationAt, kJournalDurationSize); }
     uint32_t durationValue() const;
 
     // Copies the name and its terminator into the field as strcpy would, cut

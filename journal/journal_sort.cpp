@@ -21,11 +21,11 @@ struct TextKey {
 bool TextKeyOf(int command, TextKey& key)
 {
     switch (command) {
-    case kSortByLine: key = {kJournalLineOffset, kJournalLineSize}; return true;
-    case kSortByGateway: key = {kJournalGatewayOffset, kJournalGatewaySize}; return true;
-    case kSortByUser: key = {kJournalUserOffset, kJournalUserSize}; return true;
-    case kSortByNumber: key = {kJournalNumberOffset, kJournalNumberSize}; return true;
-    case kSortByRate: key = {kJournalRateOffset, kJournalRateSize}; return true;
+    case kSortByLine: key = {kJournalLineAt, kJournalLineSize}; return true;
+    case kSortByGateway: key = {kJournalGatewayAt, kJournalGatewaySize}; return true;
+    case kSortByUser: key = {kJournalUserAt, kJournalUserSize}; return true;
+    case kSortByNumber: key = {kJournalNumberAt, kJournalNumberSize}; return true;
+    case kSortByRate: key = {kJournalRateAt, kJournalRateSize}; return true;
     }
     return false;
 }
@@ -321,7 +321,7 @@ bool IsInOrder(std::span<const JournalRecord> records, int command, const std::v
     if (!IsPermutation(order))
         return false;
     constexpr size_t kAhead = 16;
-    size_t fetchAt = text ? key.offset : kJournalDurationValueOffset;
+    size_t fetchAt = text ? key.offset : kJournalDurationValueAt;
     for (size_t p = 1; p < order.size(); ++p) {
         if (p + kAhead < order.size())
             __builtin_prefetch(records[static_cast<size_t>(order[p + kAhead])].bytes.data() + fetchAt);

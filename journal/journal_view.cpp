@@ -16,7 +16,6 @@
 #include "base/app.h"
 #include "base/column_width.h"
 #include "base/window_utils.h"
-#include "base/window_utils.h"
 #include "users/user_tables.h"
 
 std::array<JournalColumn, kJournalColumnCount> JournalColumns;
@@ -30,6 +29,7 @@ std::vector<int> SortIndex;
 int SortIndexColumn;
 uint64_t SortIndexStamp;  // Journal.changeStamp when SortIndex was last brought up to date
 std::vector<int> Rows;
+int ReloadHolds;  // commands working on the rows meanwhile
 
 // Every column is 5 pixels wider than its text area: the table is the pane
 // less 5 pixels for each of the seven.
@@ -58,8 +58,7 @@ std::string_view GatewayNameForFilter(int position)
 
 std::string_view UserNameForFilter(int position)
 {
-    const UserRecord& user = UserAt(position);
-    return {user.name, strnlen(user.name, sizeof user.name)};
+    return StoredName(UserAt(position));
 }
 
 JournalFilter CurrentFilter()
@@ -223,6 +222,11 @@ LRESULT CALLBACK JournalPaneProc(HWND window, UINT message, WPARAM wParam, LPARA
     return CallWindowProcA(BaseListBoxProc, window, message, wParam, lParam);
 }
 
+bool RegisterJournalPaneClass(HINSTANCE instance)
+{
+    return RegisterClassCopy(instance, "listbox", "arrayed", JournalPaneProc, BaseListBoxProc);
+}
+
 void CreateColumnHeaders(HWND pane)
 {
     if (!JournalPane)
@@ -305,7 +309,7 @@ void ShowJournalPane()
 
 void RefreshJournalOnTimer(HWND mainWindow)
 {
-    if (JournalSettings.shown != 1)
+    if (JournalSettings.shown != 1 || ReloadHolds > 0)
         return;
     LRESULT selected = JournalPane ? SendMessageA(JournalPane, LB_GETCURSEL, 0, 0) : LB_ERR;
     int32_t count = Journal.count;
@@ -362,4 +366,15 @@ void RefreshJournalView()
 const std::vector<int>& JournalRows()
 {
     return Rows;
+}
+
+void HoldJournalReload()
+{
+    ++ReloadHolds;
+}
+
+void ReleaseJournalReload()
+{
+    if (ReloadHolds > 0)
+        --ReloadHolds;
 }

@@ -91,11 +91,6 @@ bool ColumnHeadersCreated;
 // them at once, and the window's later destruction must not do it again.
 bool SettingsSaved;
 
-std::string AdminIni()
-{
-    return ProgramPath("\\admin.ini");
-}
-
 }  // namespace
 
 // Settings --------------------------------------------------------------------
@@ -105,7 +100,7 @@ std::string AdminIni()
 static void LoadJournalSettings()
 {
     for (const JournalKey& k : kJournalKeys)
-        JournalSettings.*k.field = ReadProfileInt("Journal", k.key, k.fallback, AdminIni());
+        JournalSettings.*k.field = ReadProfileInt("Journal", k.key, k.fallback, AdminIniPath());
     JournalSettings.sortColumn = ValidSortCommand(JournalSettings.sortColumn);
     JournalSettings.shown = JournalSettings.shown != 0;
 }
@@ -113,7 +108,7 @@ static void LoadJournalSettings()
 static void SaveJournalSettings()
 {
     for (const JournalKey& k : kJournalKeys)
-        WriteProfileInt("Journal", k.key, JournalSettings.*k.field, AdminIni());
+        WriteProfileInt("Journal", k.key, JournalSettings.*k.field, AdminIniPath());
 }
 
 // A placement saved on a screen that is no longer there is brought back onto
@@ -121,10 +116,10 @@ static void SaveJournalSettings()
 static RECT LoadPlacement()
 {
     RECT r;
-    r.left = ReadProfileInt("Administrateur", "left", kDefaultPlacement.left, AdminIni());
-    r.top = ReadProfileInt("Administrateur", "top", kDefaultPlacement.top, AdminIni());
-    r.right = ReadProfileInt("Administrateur", "right", kDefaultPlacement.right, AdminIni());
-    r.bottom = ReadProfileInt("Administrateur", "bottom", kDefaultPlacement.bottom, AdminIni());
+    r.left = ReadProfileInt("Administrateur", "left", kDefaultPlacement.left, AdminIniPath());
+    r.top = ReadProfileInt("Administrateur", "top", kDefaultPlacement.top, AdminIniPath());
+    r.right = ReadProfileInt("Administrateur", "right", kDefaultPlacement.right, AdminIniPath());
+    r.bottom = ReadProfileInt("Administrateur", "bottom", kDefaultPlacement.bottom, AdminIniPath());
     if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) {
         int width = r.right - r.left, height = r.bottom - r.top;
         r.left = KeepOnScreen(r.left, width, GetSystemMetrics(SM_CXSCREEN));
@@ -140,10 +135,10 @@ static void SavePlacement(HWND window)
     RECT r;
     if (IsIconic(window) || IsZoomed(window) || !GetWindowRect(window, &r))
         return;
-    WriteProfileInt("Administrateur", "left", r.left, AdminIni());
-    WriteProfileInt("Administrateur", "right", r.right, AdminIni());
-    WriteProfileInt("Administrateur", "top", r.top, AdminIni());
-    WriteProfileInt("Administrateur", "bottom", r.bottom, AdminIni());
+    WriteProfileInt("Administrateur", "left", r.left, AdminIniPath());
+    WriteProfileInt("Administrateur", "right", r.right, AdminIniPath());
+    WriteProfileInt("Administrateur", "top", r.top, AdminIniPath());
+    WriteProfileInt("Administrateur", "bottom", r.bottom, AdminIniPath());
 }
 
 // Toolbar -----------------------------------------------------------------------
@@ -231,6 +226,7 @@ static void OnCreate(HWND window)
 {
     MainWindow = window;
     SettingsSaved = false;
+    SetJournalRefresh(RefreshJournalView);
     SetMenu(window, LoadMenuA(AppInstance, MAKEINTRESOURCEA(IDM_MAIN)));
     SetTimer(window, kPollTimer, kPollPeriod, nullptr);
     LoadGatewayTable();
@@ -249,7 +245,7 @@ static void OnDestroy(HWND window)
         return;
     SettingsSaved = true;
     SaveJournalSettings();
-    WriteProfileInt("Administrateur", "Etat", 0, AdminIni());
+    WriteProfileInt("Administrateur", "Etat", 0, AdminIniPath());
     SavePlacement(window);
     PostQuitMessage(0);
 }

@@ -36,11 +36,6 @@ static bool HasSwitch(const char* commandLine, char letter)
     return commandLine && (std::strstr(commandLine, lower) || std::strstr(commandLine, upper));
 }
 
-static std::string AdminIniPath()
-{
-    return ProgramPath("\\admin.ini");
-}
-
 static void CheckPlatform()
 {
     OSVERSIONINFOA version = {};

@@ -7,24 +7,6 @@
 #include "shell/tooltips.h"
 #include "users/number_pool.h"
 
-// A platform class under another name, with our procedure in front of its own.
-static bool RegisterCopyOf(const char* base, const char* name, WNDPROC procedure, WNDPROC& baseProcedure,
-                           HINSTANCE instance, int extraBytes = 0, HCURSOR cursor = nullptr)
-{
-    WNDCLASSA wc;
-    if (!GetClassInfoA(nullptr, base, &wc))
-        return false;
-    baseProcedure = wc.lpfnWndProc;
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = instance;
-    wc.lpszClassName = name;
-    wc.cbWndExtra += extraBytes;
-    wc.style &= ~CS_GLOBALCLASS;
-    if (cursor)
-        wc.hCursor = cursor;
-    return RegisterClassA(&wc) != 0;
-}
-
 static bool RegisterOwnClass(const char* name, WNDPROC procedure, UINT style, HICON icon, HBRUSH background,
                              HINSTANCE instance)
 {
@@ -41,18 +23,16 @@ static bool RegisterOwnClass(const char* name, WNDPROC procedure, UINT style, HI
 
 bool RegisterWindowClasses(HINSTANCE instance)
 {
-    WNDPROC unused;
     WNDCLASSA button;
     if (!GetClassInfoA(nullptr, "Button", &button))
         return false;
     BaseButtonExtraBytes = button.cbWndExtra;
-    return RegisterCopyOf("listbox", "listboxchar", NumberPoolProc, BaseListBoxProc, instance) &&
-           RegisterCopyOf("listbox", "arrayed", JournalPaneProc, unused, instance) &&
+    return RegisterNumberPoolClass(instance) && RegisterJournalPaneClass(instance) &&
            RegisterOwnClass("Administrateur", MainWindowProc, CS_HREDRAW | CS_VREDRAW,
                             LoadIconA(instance, MAKEINTRESOURCEA(IDI_ADMIN)),
                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), instance) &&
            RegisterOwnClass("Bulle", BulleProc, CS_SAVEBITS, nullptr, CreateSolidBrush(RGB(255, 255, 224)),
                             instance) &&
-           RegisterCopyOf("Button", "$BtnBulle", BtnBulleProc, BaseButtonProc, instance, 4,
-                          LoadCursorA(instance, MAKEINTRESOURCEA(IDC_PICTURE_BUTTON)));
+           RegisterClassCopy(instance, "Button", "$BtnBulle", BtnBulleProc, BaseButtonProc, 4,
+                             LoadCursorA(instance, MAKEINTRESOURCEA(IDC_PICTURE_BUTTON)));
 }

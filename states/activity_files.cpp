@@ -45,19 +45,39 @@ void LoadUserActivity()
 
 void WriteUserActivityRecord(int i)
 {
-    auto at = UserRecordOffset(i);
+    auto at = UserActivityRecordAt(i);
     if (at)
         WriteFileAt(UserActivityPath(), *at, UserRecordBytes(UserActivity, i));
 }
 
 void ClearPasswordChanged(int i)
 {
-    auto at = UserRecordOffset(i);
+    auto at = UserActivityRecordAt(i);
     if (!at)
         return;
-    SetUserField(UserActivity, i, kPasswordChangedOffset, 0);
+    SetUserField(UserActivity, i, kPasswordChangedAt, 0);
     const uint8_t zero[1] = {0};
-    WriteFileAt(UserActivityPath(), *at + kPasswordChangedOffset, zero);
+    WriteFileAt(UserActivityPath(), *at + kPasswordChangedAt, zero);
+}
+
+void ClearUserActive(int i)
+{
+    auto at = UserActivityRecordAt(i);
+    if (!at)
+        return;
+    SetUserField(UserActivity, i, kUserActiveAt, 0);
+    const uint8_t zero[1] = {0};
+    WriteFileAt(UserActivityPath(), *at + kUserActiveAt, zero);
+}
+
+void ClearGatewayActive(int j)
+{
+    auto at = GatewayActivityRecordAt(j);
+    if (!at)
+        return;
+    SetGatewayField(GatewayActivity, j, kGatewayActiveAt, 0);
+    const uint8_t zero[1] = {0};
+    WriteFileAt(GatewayActivityPath(), *at + kGatewayActiveAt, zero);
 }
 
 void WriteGatewayActivity(int j)
@@ -67,27 +87,27 @@ void WriteGatewayActivity(int j)
         WriteFileAt(GatewayActivityPath(), 0, GatewayActivity);
         return;
     }
-    auto at = GatewayRecordOffset(j);
+    auto at = GatewayActivityRecordAt(j);
     if (at)
         WriteFileAt(GatewayActivityPath(), *at, GatewayRecordBytes(GatewayActivity, j));
 }
 
 bool ReadGatewayRecord(int j)
 {
-    auto at = GatewayRecordOffset(j);
+    auto at = GatewayActivityRecordAt(j);
     if (!at)
         return false;
     std::array<uint8_t, kGatewayActivityRecordSize> record{};
     if (ReadFileAt(GatewayActivityPath(), *at, record) != static_cast<long long>(record.size()))
         return false;
     std::copy(record.begin(), record.end(), GatewayActivity.begin() + *at);
-    GatewayActiveFlags[j] = record[kGatewayActiveOffset];
+    GatewayActiveFlags[j] = record[kGatewayActiveAt];
     return true;
 }
 
 bool WriteGatewayByte(int j, size_t field)
 {
-    auto at = GatewayRecordOffset(j);
+    auto at = GatewayActivityRecordAt(j);
     if (!at || field >= kGatewayActivityRecordSize)
         return false;
     const uint8_t byte[1] = {GatewayActivity[*at + field]};
@@ -104,37 +124,37 @@ bool ReleaseHeldLines()
 
 bool UserActive(int i)
 {
-    return GetUserField(UserActivity, i, kUserActiveOffset) != 0;
+    return GetUserField(UserActivity, i, kUserActiveAt) != 0;
 }
 
 void SetUserActive(int i, bool active)
 {
-    SetUserField(UserActivity, i, kUserActiveOffset, active ? 1 : 0);
+    SetUserField(UserActivity, i, kUserActiveAt, active ? 1 : 0);
 }
 
 bool PasswordChanged(int i)
 {
-    return GetUserField(UserActivity, i, kPasswordChangedOffset) != 0;
+    return GetUserField(UserActivity, i, kPasswordChangedAt) != 0;
 }
 
 bool GatewayActive(int j)
 {
-    return GetGatewayField(GatewayActivity, j, kGatewayActiveOffset) != 0;
+    return GetGatewayField(GatewayActivity, j, kGatewayActiveAt) != 0;
 }
 
 void SetGatewayActive(int j, bool active)
 {
-    SetGatewayField(GatewayActivity, j, kGatewayActiveOffset, active ? 1 : 0);
+    SetGatewayField(GatewayActivity, j, kGatewayActiveAt, active ? 1 : 0);
 }
 
 bool ConfigChanged(int j)
 {
-    return GetGatewayField(GatewayActivity, j, kConfigChangedOffset) != 0;
+    return GetGatewayField(GatewayActivity, j, kConfigChangedAt) != 0;
 }
 
 void SetConfigChanged(int j, bool changed)
 {
-    SetGatewayField(GatewayActivity, j, kConfigChangedOffset, changed ? 1 : 0);
+    SetGatewayField(GatewayActivity, j, kConfigChangedAt, changed ? 1 : 0);
 }
 
 int LineState(int gateway, int line)

@@ -37,6 +37,12 @@ void WriteUserActivityRecord(int i);
 // zero byte at offset 3 × i + 2, leaving the rest of the record to the server.
 void ClearPasswordChanged(int i);
 
+// Clears Active of user record i (gateway record j) in the image and writes
+// that one zero byte at the record's offset: the rest of the record is the
+// server's, which may have changed it since the image was read.
+void ClearUserActive(int i);
+void ClearGatewayActive(int j);
+
 // Writes the 19 bytes of record j of GatewayActivity at offset 19 × j, or,
 // for j = -1, the whole 152-byte image from offset 0.
 void WriteGatewayActivity(int j);
@@ -47,7 +53,7 @@ void WriteGatewayActivity(int j);
 bool ReadGatewayRecord(int j);
 
 // Writes one byte of record j of GatewayActivity in place: `field` is
-// kConfigChangedOffset or LineStateOffset(k). Every other byte of the file
+// kConfigChangedAt or LineStateAt(k). Every other byte of the file
 // stays the server's. Whether it was written.
 bool WriteGatewayByte(int j, size_t field);
 

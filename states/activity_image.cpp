@@ -1,13 +1,13 @@
 #include "states/activity_image.h"
 
-std::optional<size_t> UserRecordOffset(int i)
+std::optional<size_t> UserActivityRecordAt(int i)
 {
     if (i < 0 || i >= kUserActivityRecordCount)
         return std::nullopt;
     return kUserActivityRecordSize * static_cast<size_t>(i);
 }
 
-std::optional<size_t> GatewayRecordOffset(int j)
+std::optional<size_t> GatewayActivityRecordAt(int j)
 {
     if (j < 0 || j >= kGatewayActivityRecordCount)
         return std::nullopt;
@@ -16,7 +16,7 @@ std::optional<size_t> GatewayRecordOffset(int j)
 
 std::span<const uint8_t> UserRecordBytes(const UserActivityImage& image, int i)
 {
-    auto at = UserRecordOffset(i);
+    auto at = UserActivityRecordAt(i);
     if (!at)
         return {};
     return std::span<const uint8_t>(image).subspan(*at, kUserActivityRecordSize);
@@ -24,7 +24,7 @@ std::span<const uint8_t> UserRecordBytes(const UserActivityImage& image, int i)
 
 std::span<const uint8_t> GatewayRecordBytes(const GatewayActivityImage& image, int j)
 {
-    auto at = GatewayRecordOffset(j);
+    auto at = GatewayActivityRecordAt(j);
     if (!at)
         return {};
     return std::span<const uint8_t>(image).subspan(*at, kGatewayActivityRecordSize);
@@ -32,7 +32,7 @@ std::span<const uint8_t> GatewayRecordBytes(const GatewayActivityImage& image, i
 
 uint8_t GetUserField(const UserActivityImage& image, int i, size_t field)
 {
-    auto at = UserRecordOffset(i);
+    auto at = UserActivityRecordAt(i);
     if (!at || field >= kUserActivityRecordSize)
         return 0;
     return image[*at + field];
@@ -40,14 +40,14 @@ uint8_t GetUserField(const UserActivityImage& image, int i, size_t field)
 
 void SetUserField(UserActivityImage& image, int i, size_t field, uint8_t value)
 {
-    auto at = UserRecordOffset(i);
+    auto at = UserActivityRecordAt(i);
     if (at && field < kUserActivityRecordSize)
         image[*at + field] = value;
 }
 
 uint8_t GetGatewayField(const GatewayActivityImage& image, int j, size_t field)
 {
-    auto at = GatewayRecordOffset(j);
+    auto at = GatewayActivityRecordAt(j);
     if (!at || field >= kGatewayActivityRecordSize)
         return 0;
     return image[*at + field];
@@ -55,16 +55,16 @@ uint8_t GetGatewayField(const GatewayActivityImage& image, int j, size_t field)
 
 void SetGatewayField(GatewayActivityImage& image, int j, size_t field, uint8_t value)
 {
-    auto at = GatewayRecordOffset(j);
+    auto at = GatewayActivityRecordAt(j);
     if (at && field < kGatewayActivityRecordSize)
         image[*at + field] = value;
 }
 
 static std::optional<size_t> LineStateField(int k)
 {
-    if (k < 0 || k >= kLinesPerGateway)
+    if (k < 0 || k >= MaxLines)
         return std::nullopt;
-    return kFirstLineStateOffset + kLineStateStride * static_cast<size_t>(k);
+    return kFirstLineStateAt + kLineStateStride * static_cast<size_t>(k);
 }
 
 uint8_t GetLineState(const GatewayActivityImage& image, int j, int k)
@@ -82,10 +82,10 @@ void SetLineState(GatewayActivityImage& image, int j, int k, uint8_t state)
 // Every line of gateway j in state `from` goes to state `to`.
 static bool ChangeLineStates(GatewayActivityImage& image, int j, uint8_t from, uint8_t to)
 {
-    if (!GatewayRecordOffset(j))
+    if (!GatewayActivityRecordAt(j))
         return false;
     bool changed = false;
-    for (int k = 0; k < kLinesPerGateway; ++k) {
+    for (int k = 0; k < MaxLines; ++k) {
         if (GetLineState(image, j, k) == from) {
             SetLineState(image, j, k, to);
             changed = true;
@@ -115,11 +115,11 @@ bool ReleaseAllHeldLines(GatewayActivityImage& image)
 void CopyUserActiveFlags(const UserActivityImage& image, std::span<int32_t, kUserActivityRecordCount> flags)
 {
     for (int i = 0; i < kUserActivityRecordCount; ++i)
-        flags[i] = GetUserField(image, i, kUserActiveOffset);
+        flags[i] = GetUserField(image, i, kUserActiveAt);
 }
 
 void CopyGatewayActiveFlags(const GatewayActivityImage& image, std::span<int32_t, kGatewayActivityRecordCount> flags)
 {
     for (int j = 0; j < kGatewayActivityRecordCount; ++j)
-        flags[j] = GetGatewayField(image, j, kGatewayActiveOffset);
+        flags[j] = GetGatewayField(image, j, kGatewayActiveAt);
 }

@@ -10,6 +10,8 @@
 #include <optional>
 #include <span>
 
+#include "gateways/gateway_table.h"
+
 constexpr size_t kUserActivityRecordSize = 3;
 constexpr int kUserActivityRecordCount = 1000;
 constexpr size_t kUserActivitySize = kUserActivityRecordSize * kUserActivityRecordCount;
@@ -21,22 +23,21 @@ constexpr size_t kGatewayActivitySize = kGatewayActivityRecordSize * kGatewayAct
 static_assert(kGatewayActivitySize == 152);
 
 // Fields of a user record (byte 1 belongs to the server).
-constexpr size_t kUserActiveOffset = 0;
-constexpr size_t kPasswordChangedOffset = 2;
+constexpr size_t kUserActiveAt = 0;
+constexpr size_t kPasswordChangedAt = 2;
 
 // Fields of a gateway record (byte 1 and the byte after each line state
 // belong to the server).
-constexpr size_t kGatewayActiveOffset = 0;
-constexpr size_t kConfigChangedOffset = 2;
-constexpr size_t kFirstLineStateOffset = 3;
+constexpr size_t kGatewayActiveAt = 0;
+constexpr size_t kConfigChangedAt = 2;
+constexpr size_t kFirstLineStateAt = 3;
 constexpr size_t kLineStateStride = 2;
-constexpr int kLinesPerGateway = 8;
-static_assert(kFirstLineStateOffset + kLineStateStride * (kLinesPerGateway - 1) < kGatewayActivityRecordSize);
+static_assert(kFirstLineStateAt + kLineStateStride * (MaxLines - 1) < kGatewayActivityRecordSize);
 
 // Where the state of line k lies in a gateway record.
-constexpr size_t LineStateOffset(int k)
+constexpr size_t LineStateAt(int k)
 {
-    return kFirstLineStateOffset + kLineStateStride * static_cast<size_t>(k);
+    return kFirstLineStateAt + kLineStateStride * static_cast<size_t>(k);
 }
 
 // What the server says a line is doing. The console holds a line by setting
@@ -54,8 +55,8 @@ using GatewayActivityImage = std::array<uint8_t, kGatewayActivitySize>;
 
 // Where record i (user) or j (gateway) starts in its file; nothing when the
 // number is out of range.
-std::optional<size_t> UserRecordOffset(int i);
-std::optional<size_t> GatewayRecordOffset(int j);
+std::optional<size_t> UserActivityRecordAt(int i);
+std::optional<size_t> GatewayActivityRecordAt(int j);
 
 // The bytes of one record in the image; empty when the number is out of range.
 std::span<const uint8_t> UserRecordBytes(const UserActivityImage& image, int i);

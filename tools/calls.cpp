@@ -9,14 +9,14 @@ std::array<uint8_t, kJournalRecordSize> EncodeCall(const Call& call)
 {
     std::array<uint8_t, kJournalRecordSize> record{};
     std::span<uint8_t> b(record);
-    WriteText(b, kJournalLineOffset, kJournalLineSize, call.line);
-    WriteText(b, kJournalGatewayOffset, kJournalGatewaySize, call.gateway);
-    WriteText(b, kJournalUserOffset, kJournalUserSize, call.user);
-    WriteText(b, kJournalNumberOffset, kJournalNumberSize, call.number);
-    WriteText(b, kJournalDateTimeOffset, kJournalDateTimeSize, FormatCallDate(call.start));
-    WriteText(b, kJournalRateOffset, kJournalRateSize, call.rate);
-    WriteText(b, kJournalDurationOffset, kJournalDurationSize, FormatDuration(call.seconds));
-    WriteU32(b, kJournalDurationValueOffset, call.seconds);
+    WriteText(b, kJournalLineAt, kJournalLineSize, call.line);
+    WriteText(b, kJournalGatewayAt, kJournalGatewaySize, call.gateway);
+    WriteText(b, kJournalUserAt, kJournalUserSize, call.user);
+    WriteText(b, kJournalNumberAt, kJournalNumberSize, call.number);
+    WriteText(b, kJournalDateTimeAt, kJournalDateTimeSize, FormatCallDate(call.start));
+    WriteText(b, kJournalRateAt, kJournalRateSize, call.rate);
+    WriteText(b, kJournalDurationAt, kJournalDurationSize, FormatDuration(call.seconds));
+    WriteU32(b, kJournalDurationValueAt, call.seconds);
     return record;
 }
 

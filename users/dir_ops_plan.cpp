@@ -5,8 +5,8 @@
 #include <tuple>
 
 #include "base/ansi_case.h"
+#include "base/le_bytes.h"
 #include "users/directory_name.h"
-#include "users/user_dir_ops.h"
 #include "users/user_sort.h"
 #include "users/user_tables.h"
 
@@ -16,18 +16,12 @@ namespace {
 
 std::string NameOf(const UserRecord& user)
 {
-    return std::string(user.name, strnlen(user.name, sizeof user.name));
+    return std::string(StoredName(user));
 }
 
 std::string NameOf(const char (&field)[30])
 {
-    return std::string(field, strnlen(field, sizeof field));
-}
-
-void CopyName(char (&field)[30], std::string_view name)
-{
-    std::memset(field, 0, sizeof field);
-    std::memcpy(field, name.data(), std::min(name.size(), sizeof field - 1));
+    return std::string(FieldText(field));
 }
 
 bool IsUserPosition(int position)
@@ -148,7 +142,7 @@ void NoteUserEditStarted(int position)
         return;
     PendingDirOp& op = EntryAt(position);
     if (!op.renamePending)
-        CopyName(op.oldName, NameOf(UserAt(position)));
+        SetTextField(op.oldName, NameOf(UserAt(position)));
 }
 
 void NoteUserValidated(int position)
@@ -176,7 +170,7 @@ void NoteUserDeleted(int position)
         op.deletePending = 1;
         op.createPending = 0;
         op.renamePending = 0;
-        CopyName(op.deletedName, name);
+        SetTextField(op.deletedName, name);
     }
     for (size_t p = slot; p + 1 < MaxUsers; ++p)
         UserKeys[p] = UserKeys[p + 1];

@@ -1,7 +1,6 @@
 // The directory and journal work that the users window's changes call for:
-// what it notes while it is open, and the plan of what its "OK" carries out.
-// Pure: no platform. The bookkeeping functions of users/user_dir_ops.h are
-// defined here, over the current user table and UserKeys.
+// what it notes while it is open, and the plan of what its "OK" carries out
+// (users/user_dir_ops.h). Pure: no platform.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -33,6 +32,18 @@ struct PendingDirOpTable {
 };
 
 extern PendingDirOpTable PendingDirOps;
+
+// Bookkeeping, called by the users window with the position of the user
+// concerned in the current user table; noted in PendingDirOps under the
+// user's key (UserKeys).
+void ClearPendingDirOps();              // the window opens (after its table is loaded)
+void NoteUserAdded(int position);       // "A&jouter" filled this slot
+void NoteUserEditStarted(int position); // "Modi&fier": remembers the name before the first change
+void NoteUserValidated(int position);   // "&Valider", after the record took its new name
+void NoteUserDeleted(int position);     // "&Supprimer", before the record is removed
+
+// The first user in table order with this station number, or -1.
+int FindUserByStation(int station);
 
 // One rename of a user directory. An empty `from` means there is nothing to
 // move (its name cannot be a directory name, or another user who keeps his

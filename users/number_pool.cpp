@@ -3,7 +3,7 @@
 #include "resources/resource.h"
 #include "base/window_utils.h"
 #include "users/numbers_page.h"
-#include "users/users_window.h"
+#include "users/users_window_state.h"
 
 // Sent as the button's own click, so that the users window cannot tell the
 // two apart.
@@ -25,10 +25,17 @@ LRESULT CALLBACK NumberPoolProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         break;
-    case WM_LBUTTONDBLCLK:
-        if (EditMode == 1)
+    case WM_LBUTTONDBLCLK: {
+        const UsersWindowState* state = UsersWindowStateOf(GetParent(window));
+        if (state && state->EditMode == 1)
             SendCommand(GetParent(window), IDC_INSERT_NUMBER);
         return 0;
     }
+    }
     return CallWindowProcA(BaseListBoxProc, window, message, wParam, lParam);
+}
+
+bool RegisterNumberPoolClass(HINSTANCE instance)
+{
+    return RegisterClassCopy(instance, "listbox", "listboxchar", NumberPoolProc, BaseListBoxProc);
 }

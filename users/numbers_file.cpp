@@ -56,5 +56,5 @@ void RestoreNumbersCopy()
 
 void DeleteNumbersCopy()
 {
-    DeleteFileA(NumbersCopyPath().c_str());
+    RemoveFile(NumbersCopyPath());
 }

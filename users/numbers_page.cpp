@@ -10,7 +10,6 @@
 #include "base/modal_seam.h"
 #include "base/program_dir.h"
 #include "base/window_utils.h"
-#include "users/users_window.h"
 
 constexpr const char* kPoolSection = "AUTORISE";
 // The pool holds as many numbers as a user's list, under the keys NUM0 to NUM39.
@@ -23,11 +22,6 @@ static const int kPageControls[] = {IDC_USER_NUMBERS_LABEL, IDC_USER_NUMBERS, ID
                                     IDC_INSERT_NUMBER,      IDC_REMOVE_NUMBER, IDC_NEW_NUMBER};
 // The controls that change the user's list, and so only while editing.
 static const int kEditControls[] = {IDC_USER_NUMBERS, IDC_INSERT_NUMBER, IDC_REMOVE_NUMBER};
-
-static std::string AdminIni()
-{
-    return ProgramPath("\\admin.ini");
-}
 
 static std::string PoolKey(int k)
 {
@@ -105,25 +99,25 @@ void HideNumbersPage(HWND dialog)
         EnableWindow(GetDlgItem(dialog, id), FALSE);
 }
 
-void FillNumbersPage(HWND dialog)
+void FillNumbersPage(HWND dialog, const NumbersRecord& numbers)
 {
-    FillUserNumbersList(dialog);
+    FillUserNumbersList(dialog, numbers);
     ReadNumberPool(dialog);
 }
 
-void FillUserNumbersList(HWND dialog)
+void FillUserNumbersList(HWND dialog, const NumbersRecord& numbers)
 {
     HWND list = GetDlgItem(dialog, IDC_USER_NUMBERS);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (int k = 0; k < EntryCount(EditNumbers); ++k)
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(EntryText(EditNumbers, k).c_str()));
+    for (int k = 0; k < EntryCount(numbers); ++k)
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(EntryText(numbers, k).c_str()));
 }
 
 void ReadNumberPool(HWND dialog)
 {
     HWND pool = GetDlgItem(dialog, IDC_POOL);
     SendMessageA(pool, LB_RESETCONTENT, 0, 0);
-    std::string ini = AdminIni();
+    std::string ini = AdminIniPath();
     for (int k = 0; k < kPoolKeys; ++k) {
         char value[kPoolValueSize];
         GetPrivateProfileStringA(kPoolSection, PoolKey(k).c_str(), "", value, sizeof value, ini.c_str());
@@ -135,7 +129,7 @@ void ReadNumberPool(HWND dialog)
 void WriteNumberPool(HWND dialog)
 {
     HWND pool = GetDlgItem(dialog, IDC_POOL);
-    std::string ini = AdminIni();
+    std::string ini = AdminIniPath();
     int rows = ListCount(pool);
     int written = rows < kPoolKeys ? rows : kPoolKeys;  // there is no key past NUM39
     for (int k = 0; k < written; ++k)
@@ -150,34 +144,34 @@ void WriteNumberPool(HWND dialog)
     }
 }
 
-// Adds one pool number to EditNumbers and the user's list. The text is cut
-// to what an entry holds, so that no entry ever runs into the next.
-static void InsertNumber(HWND dialog, std::string number)
+// Adds one pool number to the user's numbers and list. The text is cut to
+// what an entry holds, so that no entry ever runs into the next.
+static void InsertNumber(HWND dialog, NumbersRecord& numbers, std::string number)
 {
     if (number.empty())
         return;  // an empty forbidden number means nothing to the server
     if (number.size() > static_cast<size_t>(kNumberLength))
         number.resize(kNumberLength);
-    if (HoldsNumber(EditNumbers, number))
+    if (HoldsNumber(numbers, number))
         return;
-    int count = EntryCount(EditNumbers);
+    int count = EntryCount(numbers);
     if (count >= MaxNumbers) {
         ShowMaximumReached(dialog);
         return;
     }
-    std::memset(EditNumbers.numbers[count], 0, kNumberSize);
-    std::memcpy(EditNumbers.numbers[count], number.data(), number.size());
-    EditNumbers.count = static_cast<uint32_t>(count + 1);
+    std::memset(numbers.numbers[count], 0, kNumberSize);
+    std::memcpy(numbers.numbers[count], number.data(), number.size());
+    numbers.count = static_cast<uint32_t>(count + 1);
     SendDlgItemMessageA(dialog, IDC_USER_NUMBERS, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(number.c_str()));
 }
 
-void InsertPoolNumbers(HWND dialog)
+void InsertPoolNumbers(HWND dialog, NumbersRecord& numbers)
 {
     HWND pool = GetDlgItem(dialog, IDC_POOL);
     int rows = ListCount(pool);
     for (int i = 0; i < rows && IsUserSelected(dialog); ++i)
         if (IsRowSelected(pool, i))
-            InsertNumber(dialog, RowText(pool, i));
+            InsertNumber(dialog, numbers, RowText(pool, i));
 }
 
 static void RemoveEntry(NumbersRecord& record, int i)
@@ -190,13 +184,13 @@ static void RemoveEntry(NumbersRecord& record, int i)
     record.count = static_cast<uint32_t>(count - 1);
 }
 
-void RemoveUserNumbers(HWND dialog)
+void RemoveUserNumbers(HWND dialog, NumbersRecord& numbers)
 {
     HWND list = GetDlgItem(dialog, IDC_USER_NUMBERS);
     for (int i = ListCount(list) - 1; i >= 0 && IsUserSelected(dialog); --i)
         if (IsRowSelected(list, i))
-            RemoveEntry(EditNumbers, i);
-    FillUserNumbersList(dialog);
+            RemoveEntry(numbers, i);
+    FillUserNumbersList(dialog, numbers);
 }
 
 void AddPoolNumber(HWND dialog)

@@ -135,10 +135,10 @@ bool SaveUserDatabase(HWND owner, int workCopy)
 
 bool OpenUserWorkCopy()
 {
-    CreateDirectoryA(WorkCopyDir().c_str(), nullptr);
+    MakeDirectory(WorkCopyDir());
     auto bytes = ReadWholeFile(UserFilePath(GetProgramDir()));
     if (!bytes) {
-        DeleteFileA(WorkCopyPath().c_str());  // an older copy must not pass for this one
+        RemoveFile(WorkCopyPath());  // an older copy must not pass for this one
         return false;
     }
     return ReplaceFileSafely(WorkCopyPath(), *bytes);
@@ -152,8 +152,8 @@ bool CommitUserWorkCopy()
 
 void DiscardUserWorkCopy()
 {
-    DeleteFileA(WorkCopyPath().c_str());
-    RemoveDirectoryA(WorkCopyDir().c_str());
+    RemoveFile(WorkCopyPath());
+    RemoveEmptyDirectory(WorkCopyDir());
 }
 
 int ReadStoredPassword(const char* name, char out[21])

@@ -51,11 +51,11 @@ void MoveEntries(const std::string& from, const std::string& to)
     for (const DirectoryEntry& entry : ListEntries(from)) {
         std::string source = from + "\\" + entry.name;
         std::string target = to + "\\" + entry.name;
-        if (MoveFileA(source.c_str(), target.c_str()))
+        if (MovePath(source, target))
             continue;
         if (IsPlainDirectory(entry.attributes) && IsDirectory(target)) {
             MoveEntries(source, target);
-            RemoveDirectoryA(source.c_str());
+            RemoveEmptyDirectory(source);
         }
     }
 }
@@ -65,13 +65,13 @@ void MoveEntries(const std::string& from, const std::string& to)
 // Never deletes a file. True when `from` is gone.
 bool MoveDirectory(const std::string& from, const std::string& to)
 {
-    if (!PathExists(to) && MoveFileA(from.c_str(), to.c_str()))
+    if (!PathExists(to) && MovePath(from, to))
         return true;
-    CreateDirectoryA(to.c_str(), nullptr);
+    MakeDirectory(to);
     if (!IsDirectory(to))
         return false;
     MoveEntries(from, to);
-    return RemoveDirectoryA(from.c_str()) != 0;
+    return RemoveEmptyDirectory(from);
 }
 
 // A name in the program directory that nothing has, for a directory on its
@@ -130,7 +130,7 @@ void RenameDirectories(const std::vector<DirRename>& renames)
         if (!rename.from.empty() && IsDirectory(UserDir(rename.from))) {
             RewriteMinitelPaths(rename.to, rename.from);
             std::string parked = FreeTemporaryDir();
-            move.parked = MoveFileA(UserDir(rename.from).c_str(), parked.c_str()) != 0;
+            move.parked = MovePath(UserDir(rename.from), parked);
             move.source = move.parked ? parked : UserDir(rename.from);
         }
         moves.push_back(std::move(move));
@@ -138,13 +138,13 @@ void RenameDirectories(const std::vector<DirRename>& renames)
     for (const Move& move : moves) {
         std::string target = UserDir(move.rename->to);
         if (move.source.empty()) {
-            CreateDirectoryA(target.c_str(), nullptr);
+            MakeDirectory(target);
         } else if (!move.parked && SameDirectoryName(move.rename->from, move.rename->to)) {
-            MoveFileA(move.source.c_str(), target.c_str());
+            MovePath(move.source, target);
         } else if (!MoveDirectory(move.source, target) && move.parked) {
             // What could not join the new directory goes back under the old
             // name when that is still free, or stays where it was parked.
-            MoveFileA(move.source.c_str(), UserDir(move.rename->from).c_str());
+            MovePath(move.source, UserDir(move.rename->from));
         }
     }
 }
@@ -157,10 +157,10 @@ void ApplyPendingDirOps()
     PendingDirOps.entries.clear();
     DeleteUsers(plan.deletions);
     if (!plan.journalRenames.empty())
-        RenameUsersEntries(plan.journalRenames);
+        RenameUserEntries(plan.journalRenames);
     RenameDirectories(plan.renames);
     for (const std::string& name : plan.creations)
-        CreateDirectoryA(UserDir(name).c_str(), nullptr);
+        MakeDirectory(UserDir(name));
 }
 
 void RenameUserData(const char* newName, const char* oldName)

@@ -10,19 +10,14 @@
 #include "users/directory_name.h"
 #include "users/user_tables.h"
 
-static std::string NameOf(const UserRecord& user)
-{
-    return std::string(user.name, strnlen(user.name, sizeof user.name));
-}
-
 void EnsureUserDirectories()
 {
     for (int i = 0; i < UserCount(); ++i) {
-        std::string name = NameOf(UserAt(i));
+        std::string name(StoredName(UserAt(i)));
         if (!IsUsableDirectoryName(name))
             continue;
         std::string dir = GetProgramDir() + "\\" + name;
-        if (CreateDirectoryA(dir.c_str(), nullptr))
+        if (MakeDirectory(dir))
             WriteNewFile(dir + "\\minitel.ini", {});
     }
 }

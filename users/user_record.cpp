@@ -27,7 +27,7 @@ static_assert(sizeof(UserRecord::password) + sizeof(UserRecord::name) + sizeof(U
               kUserRecordSize);
 static_assert(kRecordReservedAt + sizeof(UserRecord::reserved) == kUserRecordSize);
 static_assert(kFileRecJdbAt + sizeof(UserTableHeader::fileRecJdb) == kUserTableHeaderSize);
-static_assert(kHeaderReservedAt + kHeaderReservedSize == kUserFileHeaderSize);
+static_assert(kUserFileReservedAt + kUserFileReservedSize == kUserFileHeaderSize);
 static_assert(kUserFileSize == 136224);
 
 namespace {
@@ -48,29 +48,20 @@ void CopyField(char (&field)[N], std::span<const uint8_t> bytes, size_t at)
     std::memcpy(field, bytes.data() + at, N);
 }
 
-// A text field without a terminator would run into the next field.
-template <size_t N>
-void TerminateField(char (&field)[N])
-{
-    if (!std::memchr(field, 0, N))
-        field[N - 1] = 0;
-}
-
 template <size_t N>
 void PutField(std::span<uint8_t> out, size_t at, const char (&field)[N])
 {
     std::memcpy(out.data() + at, field, N);
 }
 
-template <size_t N>
-void SetText(char (&field)[N], std::string_view text)
-{
-    WriteText(std::span(reinterpret_cast<uint8_t*>(field), N), 0, N, text);
-}
-
 constexpr std::string_view kSignatures[] = {"Serveur3", "Serveur", "Serveur2"};
 
 }  // namespace
+
+std::string_view StoredName(const UserRecord& user)
+{
+    return FieldText(user.name);
+}
 
 void ScrambleText(char* text)
 {
@@ -107,25 +98,25 @@ UserFileHeader ParseUserFileHeader(std::span<const uint8_t> bytes)
 {
     auto b = TakeBytes<kUserFileHeaderSize>(bytes, 0);
     UserFileHeader h;
-    std::memcpy(h.signature.data(), b.data() + kSignatureAt, kSignatureSize);
-    std::memcpy(h.description.data(), b.data() + kDescriptionAt, kDescriptionSize);
-    h.magic = ReadU32(b, kMagicAt);
-    h.formatCode = ReadU32(b, kFormatCodeAt);
-    h.tableHeaderOffset = ReadU32(b, kTableHeaderOffsetAt);
-    h.recordsOffset = ReadU32(b, kRecordsOffsetAt);
-    std::memcpy(h.reserved.data(), b.data() + kHeaderReservedAt, kHeaderReservedSize);
+    std::memcpy(h.signature.data(), b.data() + kUserFileSignatureAt, kUserFileSignatureSize);
+    std::memcpy(h.description.data(), b.data() + kUserFileDescriptionAt, kUserFileDescriptionSize);
+    h.magic = ReadU32(b, kUserFileMagicAt);
+    h.formatCode = ReadU32(b, kUserFileFormatCodeAt);
+    h.tableHeaderOffset = ReadU32(b, kUserFileTableHeaderOffsetAt);
+    h.recordsOffset = ReadU32(b, kUserFileRecordsOffsetAt);
+    std::memcpy(h.reserved.data(), b.data() + kUserFileReservedAt, kUserFileReservedSize);
     return h;
 }
 
 void WriteUserFileHeader(const UserFileHeader& h, std::span<uint8_t, kUserFileHeaderSize> out)
 {
-    std::memcpy(out.data() + kSignatureAt, h.signature.data(), kSignatureSize);
-    std::memcpy(out.data() + kDescriptionAt, h.description.data(), kDescriptionSize);
-    WriteU32(out, kMagicAt, h.magic);
-    WriteU32(out, kFormatCodeAt, h.formatCode);
-    WriteU32(out, kTableHeaderOffsetAt, h.tableHeaderOffset);
-    WriteU32(out, kRecordsOffsetAt, h.recordsOffset);
-    std::memcpy(out.data() + kHeaderReservedAt, h.reserved.data(), kHeaderReservedSize);
+    std::memcpy(out.data() + kUserFileSignatureAt, h.signature.data(), kUserFileSignatureSize);
+    std::memcpy(out.data() + kUserFileDescriptionAt, h.description.data(), kUserFileDescriptionSize);
+    WriteU32(out, kUserFileMagicAt, h.magic);
+    WriteU32(out, kUserFileFormatCodeAt, h.formatCode);
+    WriteU32(out, kUserFileTableHeaderOffsetAt, h.tableHeaderOffset);
+    WriteU32(out, kUserFileRecordsOffsetAt, h.recordsOffset);
+    std::memcpy(out.data() + kUserFileReservedAt, h.reserved.data(), kUserFileReservedSize);
 }
 
 UserTableHeader ParseUserTableHeader(std::span<const uint8_t> bytes)
@@ -162,10 +153,8 @@ void WriteUserTableHeader(const UserTableHeader& h, std::span<uint8_t, kUserTabl
 UserRecord ParseUserRecord(std::span<const uint8_t, kUserRecordSize> b)
 {
     UserRecord r;
-    CopyField(r.password, b, kPasswordAt);
-    CopyField(r.name, b, kNameAt);
-    TerminateField(r.password);
-    TerminateField(r.name);
+    ReadTextField(b, kPasswordAt, r.password);
+    ReadTextField(b, kNameAt, r.name);
     CopyField(r.legacyText, b, kLegacyTextAt);
     r.category = b[kCategoryAt];
     r.legacyByte1 = b[kLegacyByte1At];
@@ -193,8 +182,7 @@ UserRecord ConvertOldUserRecord(std::span<const uint8_t, kOldUserRecordSize> b, 
 {
     UserRecord r;
     std::memcpy(r.password, b.data() + kOldPasswordAt, kOldPasswordSize);  // the rest of the field stays zero
-    CopyField(r.name, b, kOldNameAt);
-    TerminateField(r.name);
+    ReadTextField(b, kOldNameAt, r.name);
     CopyField(r.legacyText, b, kOldLegacyTextAt);
     r.category = b[kOldCategoryAt];
     r.legacyByte1 = b[kOldLegacyByte1At];
@@ -213,16 +201,16 @@ UserFileHeader DefaultUserFileHeader()
 {
     UserFileHeader h;
     std::span<uint8_t> signature(h.signature);
-    PutText(signature, 0, kSignatureSize, kSignatures[0]);
+    PutText(signature, 0, kUserFileSignatureSize, kSignatures[0]);
     // The description is copied twice, the second time two bytes further on:
     // other programs read this header as it has always been written.
     std::span<uint8_t> description(h.description);
-    PutText(description, 0, kDescriptionSize, "Parametrages postes");
-    PutText(description, 2, kDescriptionSize - 2, "Parametrages postes");
+    PutText(description, 0, kUserFileDescriptionSize, "Parametrages postes");
+    PutText(description, 2, kUserFileDescriptionSize - 2, "Parametrages postes");
     h.magic = kUserFileMagic;
     h.formatCode = kUserFileFormatCode;
-    h.tableHeaderOffset = kTableHeaderOffset;
-    h.recordsOffset = kRecordsOffset;
+    h.tableHeaderOffset = kUserTableHeaderAt;
+    h.recordsOffset = kUserRecordsAt;
     return h;
 }
 
@@ -231,14 +219,14 @@ UserTableHeader DefaultUserTableHeader(uint16_t userCount)
     UserTableHeader h;
     h.reservedWord = 128;
     h.userCount = userCount;
-    SetText(h.dirComm, "COMM\\");
-    SetText(h.dirEmis, "EMIS\\");
-    SetText(h.dirAdmin, "ADMIN\\");
-    SetText(h.dirRecu, "RECU\\");
-    SetText(h.fileEmisCah, "FILEMIS.CAH");
-    SetText(h.fileRecCah, "FILREC.CAH");
-    SetText(h.fileEmisJdb, "FILEMIS.JDB");
-    SetText(h.fileRecJdb, "FILREC.JDB");
+    SetTextField(h.dirComm, "COMM\\");
+    SetTextField(h.dirEmis, "EMIS\\");
+    SetTextField(h.dirAdmin, "ADMIN\\");
+    SetTextField(h.dirRecu, "RECU\\");
+    SetTextField(h.fileEmisCah, "FILEMIS.CAH");
+    SetTextField(h.fileRecCah, "FILREC.CAH");
+    SetTextField(h.fileEmisJdb, "FILEMIS.JDB");
+    SetTextField(h.fileRecJdb, "FILREC.JDB");
     return h;
 }
 
@@ -250,7 +238,7 @@ bool HasUserFileIdentification(const UserFileHeader& header)
 UserLayout LayoutOf(const UserFileHeader& header)
 {
     std::string_view signature(reinterpret_cast<const char*>(header.signature.data()),
-                               strnlen(reinterpret_cast<const char*>(header.signature.data()), kSignatureSize));
+                               strnlen(reinterpret_cast<const char*>(header.signature.data()), kUserFileSignatureSize));
     if (signature == kSignatures[0])
         return UserLayout::Serveur3;
     if (signature == kSignatures[1])
@@ -315,10 +303,10 @@ std::vector<uint8_t> EncodeUserFile(const UserFileHeader& header, const UserTabl
     slots = std::min<size_t>(slots, MaxUsers);
     UserFileHeader written = header;
     if (LayoutOf(written) == UserLayout::Serveur || LayoutOf(written) == UserLayout::Serveur2)
-        PutText(std::span<uint8_t>(written.signature), 0, kSignatureSize, kSignatures[0]);
-    if (written.tableHeaderOffset != kTableHeaderOffset) {
-        written.tableHeaderOffset = kTableHeaderOffset;
-        written.recordsOffset = kRecordsOffset;
+        PutText(std::span<uint8_t>(written.signature), 0, kUserFileSignatureSize, kSignatures[0]);
+    if (written.tableHeaderOffset != kUserTableHeaderAt) {
+        written.tableHeaderOffset = kUserTableHeaderAt;
+        written.recordsOffset = kUserRecordsAt;
     }
     std::vector<uint8_t> bytes(kUserFileHeaderSize + kUserTableHeaderSize + slots * kUserRecordSize);
     std::span<uint8_t> out(bytes);

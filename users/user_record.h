@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 constexpr int MaxUsers = 1000;
@@ -28,27 +29,27 @@ constexpr size_t kUserFileSize = kUserFileHeaderSize + kUserTableHeaderSize + Ma
 
 constexpr uint32_t kUserFileMagic = 0x0106A9D6;
 constexpr uint32_t kUserFileFormatCode = 0x2012;
-constexpr uint32_t kTableHeaderOffset = 128;
-constexpr uint32_t kRecordsOffset = 224;
+constexpr uint32_t kUserTableHeaderAt = 128;
+constexpr uint32_t kUserRecordsAt = 224;
 
 // The bytes from the table header on that can matter: the table header and as
 // many records as the table holds, in any layout.
 constexpr size_t kUserTableSpan = kUserTableHeaderSize + MaxUsers * kUserRecordSize;
 
 // UserFileHeader: offsets of its fields.
-constexpr size_t kSignatureAt = 0, kSignatureSize = 32;
-constexpr size_t kDescriptionAt = 32, kDescriptionSize = 48;
-constexpr size_t kMagicAt = 80, kFormatCodeAt = 84, kTableHeaderOffsetAt = 88, kRecordsOffsetAt = 92;
-constexpr size_t kHeaderReservedAt = 96, kHeaderReservedSize = 32;
+constexpr size_t kUserFileSignatureAt = 0, kUserFileSignatureSize = 32;
+constexpr size_t kUserFileDescriptionAt = 32, kUserFileDescriptionSize = 48;
+constexpr size_t kUserFileMagicAt = 80, kUserFileFormatCodeAt = 84, kUserFileTableHeaderOffsetAt = 88, kUserFileRecordsOffsetAt = 92;
+constexpr size_t kUserFileReservedAt = 96, kUserFileReservedSize = 32;
 
 struct UserFileHeader {
-    std::array<uint8_t, kSignatureSize> signature{};  // text; bytes after the terminator kept
-    std::array<uint8_t, kDescriptionSize> description{};
+    std::array<uint8_t, kUserFileSignatureSize> signature{};  // text; bytes after the terminator kept
+    std::array<uint8_t, kUserFileDescriptionSize> description{};
     uint32_t magic = 0;
     uint32_t formatCode = 0;
     uint32_t tableHeaderOffset = 0;
     uint32_t recordsOffset = 0;  // other programs may use it; the console reads after the table header
-    std::array<uint8_t, kHeaderReservedSize> reserved{};
+    std::array<uint8_t, kUserFileReservedSize> reserved{};
 };
 
 // The head of the in-memory table. The eight names belong to the server; the
@@ -97,6 +98,10 @@ enum class UserFileVerdict {
     UnknownSignature,     // none of the three layouts
     TooManyUsers,         // userCount above MaxUsers
 };
+
+// The user's name as stored: the field up to its terminator, at most 21
+// bytes. Every part of the console that needs a user's name takes it here.
+std::string_view StoredName(const UserRecord& user);
 
 // Scrambles (forward) or unscrambles (backward) a zero-terminated text in
 // place, position by position. A byte that becomes zero ends the text.

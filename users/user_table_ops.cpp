@@ -5,11 +5,6 @@
 
 #include "base/ansi_case.h"
 
-std::string_view StoredName(const UserRecord& user)
-{
-    return {user.name, strnlen(user.name, sizeof user.name)};
-}
-
 uint16_t FindFreeStation(std::span<const UserRecord> users)
 {
     for (size_t s = 0; s < users.size(); ++s) {

@@ -12,9 +12,6 @@
 #include "users/numbers_record.h"
 #include "users/user_record.h"
 
-// The user's name as stored: the field up to its terminator, at most 21 bytes.
-std::string_view StoredName(const UserRecord& user);
-
 // The lowest station number below users.size() that no user holds, or
 // users.size() when every one of them is taken.
 uint16_t FindFreeStation(std::span<const UserRecord> users);

@@ -10,11 +10,13 @@
 #include "journal/journal_view.h"
 #include "resources/resource.h"
 #include "base/app.h"
+#include "base/le_bytes.h"
 #include "base/modal_seam.h"
 #include "base/profile.h"
 #include "base/program_dir.h"
 #include "base/window_utils.h"
 #include "states/activity_files.h"
+#include "users/dir_ops_plan.h"
 #include "users/directory_name.h"
 #include "users/numbers_file.h"
 #include "users/numbers_page.h"
@@ -23,11 +25,9 @@
 #include "users/user_sort.h"
 #include "users/user_table_ops.h"
 #include "users/user_tables.h"
+#include "users/users_window_state.h"
 #include "users/windows_user.h"
 #include "zemoctln/zemoctln.h"
-
-int EditMode;
-NumbersRecord EditNumbers;
 
 namespace {
 
@@ -41,28 +41,9 @@ constexpr char kAdministrator[] = "Administrateur";
 constexpr char kUser[] = "Utilisateur";
 constexpr char kAttention[] = "Attention";
 
-int UsersModified;
-char EditName[kMaxNameLength + 1];
-char EditPassword[kMaxNameLength + 1];  // scrambled, as stored
-// The password typed last holds a character that scrambles to the byte that
-// ends the text: stored, it would be cut short there.
-bool EditPasswordCut;
-uint8_t EditCategory;
-int32_t EditMultiSession;
-std::string FilterUserName;
-// Set while the window puts the edit buffers into the fields, so that the
-// change notifications this raises do not flow back into the buffers.
-int FillingFields;
-
 std::span<const UserRecord> Users()
 {
     return std::span<const UserRecord>(CurrentUserTable().records).first(static_cast<size_t>(UserCount()));
-}
-
-void CopyName(char (&to)[kMaxNameLength + 1], std::string_view from)
-{
-    std::memset(to, 0, sizeof to);
-    std::memcpy(to, from.data(), std::min(from.size(), kMaxNameLength));
 }
 
 HWND UsersList(HWND dialog)
@@ -141,31 +122,31 @@ static void SelectCategory(HWND dialog, const char* text)
         SendDlgItemMessageA(dialog, IDC_USER_CATEGORY, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-void FillConfigurationPage(HWND dialog)
+void FillConfigurationPage(HWND dialog, UsersWindowState& state)
 {
-    ++FillingFields;
-    SetDlgItemTextA(dialog, IDC_USER_NAME, EditName);
-    char password[sizeof EditPassword];
-    std::memcpy(password, EditPassword, sizeof password);
+    ++state.FillingFields;
+    SetDlgItemTextA(dialog, IDC_USER_NAME, state.EditName);
+    char password[sizeof state.EditPassword];
+    std::memcpy(password, state.EditPassword, sizeof password);
     UnscrambleText(password);
     SetDlgItemTextA(dialog, IDC_USER_PASSWORD, password);
-    if (EditCategory == CategoryAdministrator)
+    if (state.EditCategory == CategoryAdministrator)
         SelectCategory(dialog, kAdministrator);
-    else if (EditCategory == CategoryUser)
+    else if (state.EditCategory == CategoryUser)
         SelectCategory(dialog, kUser);
-    CheckDlgButton(dialog, IDC_USER_MULTI_SESSION, EditMultiSession != 0 ? BST_CHECKED : BST_UNCHECKED);
-    --FillingFields;
+    CheckDlgButton(dialog, IDC_USER_MULTI_SESSION, state.EditMultiSession != 0 ? BST_CHECKED : BST_UNCHECKED);
+    --state.FillingFields;
 }
 
-void LoadEditBuffers(int position)
+void LoadEditBuffers(UsersWindowState& state, int position)
 {
     const UserRecord& user = UserAt(position);
-    CopyName(EditName, StoredName(user));
-    CopyName(EditPassword, std::string_view(user.password, strnlen(user.password, sizeof user.password)));
-    EditPasswordCut = false;
-    EditCategory = user.category;
-    EditMultiSession = user.multiSession;
-    EditNumbers = position >= 0 && position < MaxUsers ? CurrentNumbersTable().records[position] : NumbersRecord{};
+    SetTextField(state.EditName, StoredName(user));
+    SetTextField(state.EditPassword, FieldText(user.password));
+    state.EditPasswordCut = false;
+    state.EditCategory = user.category;
+    state.EditMultiSession = user.multiSession;
+    state.EditNumbers = position >= 0 && position < MaxUsers ? CurrentNumbersTable().records[position] : NumbersRecord{};
 }
 
 int FindUserByName(const char* name)
@@ -202,11 +183,11 @@ int CheckUserName(HWND owner, const char* name, int position)
 
 // A workstation changed its user's password in reseau.dat: the table takes it
 // over, and so does the work copy, which "OK" would otherwise put back over it.
-static void TakeOverChangedPassword(HWND dialog, int position, int record)
+static void TakeOverChangedPassword(HWND dialog, UsersWindowState& state, int position, int record)
 {
     UserRecord& user = UserAt(position);
     char name[kMaxNameLength + 1] = {};
-    CopyName(name, StoredName(user));
+    SetTextField(name, StoredName(user));
     // Cleared first: a failed save below shows a message box, whose own loop
     // redraws the list, which must not take the password over again.
     ClearPasswordChanged(record);
@@ -215,15 +196,15 @@ static void TakeOverChangedPassword(HWND dialog, int position, int record)
         std::memcpy(user.password, stored, sizeof user.password);
         SaveUserDatabase(dialog, 1);
     }
-    if (EditMode == 0 && SelectedRow(dialog) == position) {
-        std::memcpy(EditPassword, user.password, sizeof EditPassword);
-        EditPassword[kMaxNameLength] = 0;
+    if (state.EditMode == 0 && SelectedRow(dialog) == position) {
+        std::memcpy(state.EditPassword, user.password, sizeof state.EditPassword);
+        state.EditPassword[kMaxNameLength] = 0;
         if (ConfigurationTabSelected(dialog))
-            FillConfigurationPage(dialog);
+            FillConfigurationPage(dialog, state);
     }
 }
 
-void DrawUserRow(HWND dialog, const DRAWITEMSTRUCT* item)
+void DrawUserRow(HWND dialog, UsersWindowState& state, const DRAWITEMSTRUCT* item)
 {
     if (item->CtlID != IDC_USERS_LIST || item->itemID == static_cast<UINT>(-1))
         return;
@@ -250,7 +231,7 @@ void DrawUserRow(HWND dialog, const DRAWITEMSTRUCT* item)
     if (UserActiveFlags[record])
         ZemoDrawTransparent(item->hDC, row.left + width - kMarkWidth, row.top, ActiveMarkBitmap, kMarkTransparent);
     if (PasswordChanged(record))
-        TakeOverChangedPassword(dialog, position, record);
+        TakeOverChangedPassword(dialog, state, position, record);
     if (item->itemState & ODS_FOCUS)
         DrawFocusRect(item->hDC, &row);
 }
@@ -271,14 +252,14 @@ static void SelectRow(HWND dialog, int row)
     SendMessageA(UsersList(dialog), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
 }
 
-static void RefreshSelectedPage(HWND dialog, int editing)
+static void RefreshSelectedPage(HWND dialog, UsersWindowState& state, int editing)
 {
     if (ConfigurationTabSelected(dialog)) {
         ShowConfigurationPage(dialog, editing);
-        FillConfigurationPage(dialog);
+        FillConfigurationPage(dialog, state);
     } else {
         ShowNumbersPage(dialog, editing);
-        FillNumbersPage(dialog);
+        FillNumbersPage(dialog, state.EditNumbers);
     }
 }
 
@@ -307,9 +288,14 @@ static void AttachTabs(HWND dialog)
 
 static void OpenUsersDialog(HWND dialog)
 {
+    // The window's state lives as long as the window: freed on its last
+    // message (ForgetUsersWindowState).
+    auto* owned = new UsersWindowState;
+    AttachUsersWindowState(dialog, owned);
+    UsersWindowState& state = *owned;
     CentreWindow(dialog);
     SetTimer(dialog, kRepaintTimer, kRepaintPeriod, nullptr);
-    EditMode = 0;
+    state.EditMode = 0;
     OpenUserWorkCopy();
     LoadUserDatabase(dialog, GetProgramDir() + "\\usertemp");
     LoadNumbersFile();
@@ -326,19 +312,25 @@ static void OpenUsersDialog(HWND dialog)
     SetBrowseButtons(dialog, 0);
     int row = SelectedRow(dialog);
     if (row >= 0) {
-        LoadEditBuffers(row);
+        LoadEditBuffers(state, row);
         ShowConfigurationPage(dialog, 0);
-        FillConfigurationPage(dialog);
+        FillConfigurationPage(dialog, state);
     }
     int filter = JournalSettings.userFilter;
-    FilterUserName = filter >= 0 && filter < UserCount() ? std::string(StoredName(UserAt(filter))) : std::string();
-    UsersModified = 0;
+    state.FilterUserName = filter >= 0 && filter < UserCount() ? std::string(StoredName(UserAt(filter))) : std::string();
+    state.UsersModified = 0;
     SendDlgItemMessageA(dialog, IDC_USER_NAME, EM_LIMITTEXT, kMaxNameLength, 0);
     SendDlgItemMessageA(dialog, IDC_USER_PASSWORD, EM_LIMITTEXT, kMaxNameLength, 0);
     SaveNumbersCopy();
     SetFocus(UsersList(dialog));
     if (StandaloneDialog)
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_USER_ADD, BN_CLICKED), 0);
+}
+
+static void ForgetUsersWindowState(HWND dialog)
+{
+    delete UsersWindowStateOf(dialog);
+    AttachUsersWindowState(dialog, nullptr);
 }
 
 static void CloseUsersDialog(HWND dialog)
@@ -352,28 +344,28 @@ static void CloseUsersDialog(HWND dialog)
 
 // ---- Browse and edit commands
 
-static void SelectUser(HWND dialog)
+static void SelectUser(HWND dialog, UsersWindowState& state)
 {
     SetBrowseButtons(dialog, 0);
-    EditMode = 0;
+    state.EditMode = 0;
     int row = SelectedRow(dialog);
     if (row >= 0) {
-        LoadEditBuffers(row);
-        RefreshSelectedPage(dialog, 0);
+        LoadEditBuffers(state, row);
+        RefreshSelectedPage(dialog, state, 0);
     }
 }
 
-static void ModifyUser(HWND dialog)
+static void ModifyUser(HWND dialog, UsersWindowState& state)
 {
     int row = SelectedRow(dialog);
     if (row < 0)
         return;
-    EditMode = 1;
+    state.EditMode = 1;
     SetBrowseButtons(dialog, 1);
     NoteUserEditStarted(row);
-    LoadEditBuffers(row);
-    FillUserNumbersList(dialog);
-    RefreshSelectedPage(dialog, 1);
+    LoadEditBuffers(state, row);
+    FillUserNumbersList(dialog, state.EditNumbers);
+    RefreshSelectedPage(dialog, state, 1);
     FocusControl(dialog, ConfigurationTabSelected(dialog) ? IDC_USER_NAME : IDC_USER_NUMBERS);
 }
 
@@ -388,7 +380,7 @@ static void NameNewUser(UserRecord& user)
     std::memset(user.password, 0, sizeof user.password);
     if (StandaloneDialog) {
         std::string name = GetWindowsUserName();
-        CopyName(user.name, name);
+        SetTextField(user.name, name);
         return;
     }
     int number = user.station + 1;
@@ -399,7 +391,7 @@ static void NameNewUser(UserRecord& user)
     ScrambleText(user.password);
 }
 
-static void AddUser(HWND dialog)
+static void AddUser(HWND dialog, UsersWindowState& state)
 {
     if (UserCount() >= MaxUsers) {
         Warn(dialog, "Le nombre maximum d'utilisateurs est atteint.");
@@ -419,73 +411,73 @@ static void AddUser(HWND dialog)
     SaveWorkFiles(dialog);
     FillUsersList(dialog);
     SelectRow(dialog, position);
-    EditMode = 0;
-    LoadEditBuffers(position);
-    EditNumbers = NumbersRecord{};
-    RefreshSelectedPage(dialog, 0);
+    state.EditMode = 0;
+    LoadEditBuffers(state, position);
+    state.EditNumbers = NumbersRecord{};
+    RefreshSelectedPage(dialog, state, 0);
     SetBrowseButtons(dialog, 0);
-    UsersModified = 1;
-    ModifyUser(dialog);
+    state.UsersModified = 1;
+    ModifyUser(dialog, state);
     if (StandaloneDialog)
         FocusControl(dialog, IDC_USER_PASSWORD);
 }
 
-static void StoreEditBuffers(int row)
+static void StoreEditBuffers(UsersWindowState& state, int row)
 {
     UserRecord& user = UserAt(row);
-    std::memcpy(user.name, EditName, sizeof user.name);
-    std::memcpy(user.password, EditPassword, sizeof user.password);
-    user.category = EditCategory;
-    user.multiSession = static_cast<uint16_t>(EditMultiSession & 0xFFFF);
-    CurrentNumbersTable().records[static_cast<size_t>(row)] = EditNumbers;
+    std::memcpy(user.name, state.EditName, sizeof user.name);
+    std::memcpy(user.password, state.EditPassword, sizeof user.password);
+    user.category = state.EditCategory;
+    user.multiSession = static_cast<uint16_t>(state.EditMultiSession & 0xFFFF);
+    CurrentNumbersTable().records[static_cast<size_t>(row)] = state.EditNumbers;
 }
 
-static void ValidateUser(HWND dialog)
+static void ValidateUser(HWND dialog, UsersWindowState& state)
 {
-    EditMode = 0;
+    state.EditMode = 0;
     int row = SelectedRow(dialog);
     if (row < 0)
         return;
-    if (CheckUserName(dialog, EditName, row)) {
-        EditMode = 1;
+    if (CheckUserName(dialog, state.EditName, row)) {
+        state.EditMode = 1;
         return;
     }
-    if (EditPasswordCut) {
+    if (state.EditPasswordCut) {
         Warn(dialog, "Ce mot de passe contient un caractère qui ne peut pas être enregistré.");
-        EditMode = 1;
+        state.EditMode = 1;
         return;
     }
-    if (!FilterUserName.empty() && FilterUserName == StoredName(UserAt(row)))
-        FilterUserName = EditName;
-    StoreEditBuffers(row);
+    if (!state.FilterUserName.empty() && state.FilterUserName == StoredName(UserAt(row)))
+        state.FilterUserName = state.EditName;
+    StoreEditBuffers(state, row);
     NoteUserValidated(row);
-    RefreshSelectedPage(dialog, 0);
+    RefreshSelectedPage(dialog, state, 0);
     SortUsersByName();
     SaveWorkFiles(dialog);
     // The selection stays on its row, which now holds whichever user the sort
     // put there: the page must show that user, whom "&Supprimer" and
     // "Modi&fier" would take.
-    LoadEditBuffers(row);
-    RefreshSelectedPage(dialog, 0);
+    LoadEditBuffers(state, row);
+    RefreshSelectedPage(dialog, state, 0);
     SetBrowseButtons(dialog, 0);
     SetFocus(UsersList(dialog));
     InvalidateRect(UsersList(dialog), nullptr, TRUE);
-    UsersModified = 1;
+    state.UsersModified = 1;
 }
 
-static void CancelEdit(HWND dialog)
+static void CancelEdit(HWND dialog, UsersWindowState& state)
 {
-    EditMode = 0;
+    state.EditMode = 0;
     int row = SelectedRow(dialog);
     if (row >= 0) {
-        LoadEditBuffers(row);
-        RefreshSelectedPage(dialog, 0);
+        LoadEditBuffers(state, row);
+        RefreshSelectedPage(dialog, state, 0);
     }
     SetBrowseButtons(dialog, 0);
     SetFocus(UsersList(dialog));
 }
 
-static void DeleteUser(HWND dialog)
+static void DeleteUser(HWND dialog, UsersWindowState& state)
 {
     int row = SelectedRow(dialog);
     if (row < 0)
@@ -503,55 +495,55 @@ static void DeleteUser(HWND dialog)
     FillUsersList(dialog);
     if (UserCount() > 0)
         SelectRow(dialog, std::min(row, UserCount() - 1));
-    EditMode = 0;
+    state.EditMode = 0;
     if (SelectedRow(dialog) >= 0) {
-        LoadEditBuffers(SelectedRow(dialog));
-        RefreshSelectedPage(dialog, 0);
+        LoadEditBuffers(state, SelectedRow(dialog));
+        RefreshSelectedPage(dialog, state, 0);
     }
     SetBrowseButtons(dialog, 0);
-    UsersModified = 1;
+    state.UsersModified = 1;
 }
 
-static void ShowConfigurationTab(HWND dialog)
+static void ShowConfigurationTab(HWND dialog, UsersWindowState& state)
 {
     SendDlgItemMessageA(dialog, IDC_TAB_CONFIGURATION, kTabSelect, 1, 0);
     if (SelectedRow(dialog) < 0)
         return;
     HideNumbersPage(dialog);
-    ShowConfigurationPage(dialog, EditMode);
-    FillConfigurationPage(dialog);
+    ShowConfigurationPage(dialog, state.EditMode);
+    FillConfigurationPage(dialog, state);
 }
 
-static void ShowNumbersTab(HWND dialog)
+static void ShowNumbersTab(HWND dialog, UsersWindowState& state)
 {
     SendDlgItemMessageA(dialog, IDC_TAB_NUMBERS, kTabSelect, 1, 0);
     if (SelectedRow(dialog) < 0)
         return;
     HideConfigurationPage(dialog);
-    ShowNumbersPage(dialog, EditMode);
-    FillNumbersPage(dialog);
+    ShowNumbersPage(dialog, state.EditMode);
+    FillNumbersPage(dialog, state.EditNumbers);
 }
 
 // ---- Field changes
 
-static void TakeFieldChange(HWND dialog, int id, int code)
+static void TakeFieldChange(HWND dialog, UsersWindowState& state, int id, int code)
 {
-    if (FillingFields || SelectedRow(dialog) < 0)
+    if (state.FillingFields || SelectedRow(dialog) < 0)
         return;
     char text[kMaxNameLength + 1] = {};
     switch (id) {
     case IDC_USER_NAME:
         if (code == EN_CHANGE) {
             GetDlgItemTextA(dialog, IDC_USER_NAME, text, sizeof text);
-            CopyName(EditName, text);
+            SetTextField(state.EditName, text);
         }
         break;
     case IDC_USER_PASSWORD:
         if (code == EN_CHANGE) {
             GetDlgItemTextA(dialog, IDC_USER_PASSWORD, text, sizeof text);
-            EditPasswordCut = !IsStorablePassword(text);
+            state.EditPasswordCut = !IsStorablePassword(text);
             ScrambleText(text);
-            CopyName(EditPassword, std::string_view(text, strnlen(text, sizeof text)));
+            SetTextField(state.EditPassword, FieldText(text));
         }
         break;
     case IDC_USER_CATEGORY:
@@ -559,14 +551,14 @@ static void TakeFieldChange(HWND dialog, int id, int code)
             char choice[32] = {};
             GetDlgItemTextA(dialog, IDC_USER_CATEGORY, choice, sizeof choice);
             if (std::strcmp(choice, kAdministrator) == 0)
-                EditCategory = CategoryAdministrator;
+                state.EditCategory = CategoryAdministrator;
             else if (std::strcmp(choice, kUser) == 0)
-                EditCategory = CategoryUser;
+                state.EditCategory = CategoryUser;
         }
         break;
     case IDC_USER_MULTI_SESSION:
         if (code == BN_CLICKED)
-            EditMultiSession = IsDlgButtonChecked(dialog, IDC_USER_MULTI_SESSION) == BST_CHECKED ? 1 : 0;
+            state.EditMultiSession = IsDlgButtonChecked(dialog, IDC_USER_MULTI_SESSION) == BST_CHECKED ? 1 : 0;
         break;
     }
 }
@@ -594,9 +586,9 @@ static void TellMovedActiveUsers()
 
 // Nothing is done unless the work copy became reseau.dat: the directories and
 // the journal are moved to the new names only once the file holds them.
-static void ConfirmUsers(HWND dialog)
+static void ConfirmUsers(HWND dialog, UsersWindowState& state)
 {
-    if (EditMode)
+    if (state.EditMode)
         return;
     // The work copy is saved in the window's order first: the activity
     // records, the numbers records and the journal filter all follow the
@@ -609,13 +601,13 @@ static void ConfirmUsers(HWND dialog)
     FillJournalPane();
     ApplyPendingDirOps();
     TellMovedActiveUsers();
-    JournalSettings.userFilter = FindUserByName(FilterUserName.c_str());
+    JournalSettings.userFilter = FindUserByName(state.FilterUserName.c_str());
     CloseUsersDialog(dialog);
 }
 
-static void DropUsers(HWND dialog)
+static void DropUsers(HWND dialog, UsersWindowState& state)
 {
-    if (UsersModified && AskQuestion(dialog, "Voulez-vous vraiment ignorer les modifications ?") != IDYES)
+    if (state.UsersModified && AskQuestion(dialog, "Voulez-vous vraiment ignorer les modifications ?") != IDYES)
         return;
     LoadUserDatabase(dialog, GetProgramDir());
     RestoreNumbersCopy();
@@ -624,21 +616,21 @@ static void DropUsers(HWND dialog)
 
 // The Escape key: while editing it drops the edit, as "Annu&ler" does;
 // otherwise it is "Annuler".
-static void CancelUsers(HWND dialog)
+static void CancelUsers(HWND dialog, UsersWindowState& state)
 {
-    if (EditMode)
-        CancelEdit(dialog);
+    if (state.EditMode)
+        CancelEdit(dialog, state);
     else
-        DropUsers(dialog);
+        DropUsers(dialog, state);
 }
 
 // The title bar's close box and the system menu's "Fermer": an edit under way
 // is dropped first, then the window closes as "Annuler" does.
-static void RequestClose(HWND dialog)
+static void RequestClose(HWND dialog, UsersWindowState& state)
 {
-    if (EditMode)
-        CancelEdit(dialog);
-    DropUsers(dialog);
+    if (state.EditMode)
+        CancelEdit(dialog, state);
+    DropUsers(dialog, state);
 }
 
 static void ShowUsersHelp(HWND dialog)
@@ -656,36 +648,37 @@ static void MeasureUserRow(MEASUREITEMSTRUCT* item)
     item->itemHeight = kRowHeight;
 }
 
-static INT_PTR OnCommand(HWND dialog, int id, int code)
+static INT_PTR OnCommand(HWND dialog, UsersWindowState& state, int id, int code)
 {
     switch (id) {
     case IDC_USERS_LIST:
         if (code == LBN_SELCHANGE)
-            SelectUser(dialog);
+            SelectUser(dialog, state);
         else if (code == LBN_DBLCLK)
-            ModifyUser(dialog);
+            ModifyUser(dialog, state);
         return TRUE;
-    case IDC_TAB_CONFIGURATION: ShowConfigurationTab(dialog); return TRUE;
-    case IDC_TAB_NUMBERS:       ShowNumbersTab(dialog); return TRUE;
-    case IDC_USER_ADD:          AddUser(dialog); return TRUE;
-    case IDC_USER_MODIFY:       ModifyUser(dialog); return TRUE;
-    case IDC_USER_VALIDATE:     ValidateUser(dialog); return TRUE;
-    case IDC_USER_CANCEL_EDIT:  CancelEdit(dialog); return TRUE;
-    case IDC_USER_DELETE:       DeleteUser(dialog); return TRUE;
+    case IDC_TAB_CONFIGURATION: ShowConfigurationTab(dialog, state); return TRUE;
+    case IDC_TAB_NUMBERS:       ShowNumbersTab(dialog, state); return TRUE;
+    case IDC_USER_ADD:          AddUser(dialog, state); return TRUE;
+    case IDC_USER_MODIFY:       ModifyUser(dialog, state); return TRUE;
+    case IDC_USER_VALIDATE:     ValidateUser(dialog, state); return TRUE;
+    case IDC_USER_CANCEL_EDIT:  CancelEdit(dialog, state); return TRUE;
+    case IDC_USER_DELETE:       DeleteUser(dialog, state); return TRUE;
     case IDC_USER_NAME:
     case IDC_USER_PASSWORD:
     case IDC_USER_CATEGORY:
-    case IDC_USER_MULTI_SESSION: TakeFieldChange(dialog, id, code); return TRUE;
-    case IDC_INSERT_NUMBER:     InsertPoolNumbers(dialog); return TRUE;
-    case IDC_REMOVE_NUMBER:     RemoveUserNumbers(dialog); return TRUE;
+    case IDC_USER_MULTI_SESSION: TakeFieldChange(dialog, state, id, code); return TRUE;
+    case IDC_INSERT_NUMBER:     InsertPoolNumbers(dialog, state.EditNumbers); return TRUE;
+    case IDC_REMOVE_NUMBER:     RemoveUserNumbers(dialog, state.EditNumbers); return TRUE;
     case IDC_USER_NUMBERS:
         if (code == LBN_DBLCLK)
-            RemoveUserNumbers(dialog);
+            RemoveUserNumbers(dialog, state.EditNumbers);
         return TRUE;
     case IDC_NEW_NUMBER:        AddPoolNumber(dialog); return TRUE;
-    case IDOK:                  ConfirmUsers(dialog); return TRUE;
-    case IDCANCEL:              CancelUsers(dialog); return TRUE;
-    case IDC_USERS_HELP:        ShowUsersHelp(dialog); return TRUE;
+    case IDOK:                  ConfirmUsers(dialog, state); return TRUE;
+    case IDCANCEL:              CancelUsers(dialog, state); return TRUE;
+    case IDC_USERS_HELP:
+    case ID_HELP_KEY:           ShowUsersHelp(dialog); return TRUE;
     }
     return FALSE;
 }
@@ -694,15 +687,22 @@ INT_PTR CALLBACK UsersDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 {
     switch (message) {
     case WM_INITDIALOG:   OpenUsersDialog(dialog); return FALSE;
+    // The list measures its rows while the dialog is made, before it has a state.
     case WM_MEASUREITEM:  MeasureUserRow(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return TRUE;
-    case WM_DRAWITEM:     DrawUserRow(dialog, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_TIMER:        RepaintUsersList(dialog); return TRUE;
     case WM_CTLCOLORLISTBOX:
         if (reinterpret_cast<HWND>(lParam) == UsersList(dialog))
             return reinterpret_cast<INT_PTR>(WindowBrush);
         return FALSE;
-    case WM_CLOSE:        RequestClose(dialog); return TRUE;
-    case WM_COMMAND:      return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_NCDESTROY:    ForgetUsersWindowState(dialog); return FALSE;
+    }
+    UsersWindowState* state = UsersWindowStateOf(dialog);
+    if (!state)
+        return FALSE;
+    switch (message) {
+    case WM_DRAWITEM:     DrawUserRow(dialog, *state, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_CLOSE:        RequestClose(dialog, *state); return TRUE;
+    case WM_COMMAND:      return OnCommand(dialog, *state, LOWORD(wParam), HIWORD(wParam));
     }
     return FALSE;
 }

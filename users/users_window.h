@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "users/numbers_record.h"
+#include "users/users_window_state.h"
 
 // Shows the window modally; owner is the main window, or null when the
 // console runs the users window alone ("/u"). Always returns 1.
@@ -13,7 +13,7 @@ INT_PTR ShowUsersWindow(HWND owner);
 INT_PTR CALLBACK UsersDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Pieces of the window, over the current user table (the work copy while the
-// window is open) and the window's edit buffers.
+// window is open) and the window's state.
 
 // Browse (editing 0): the list, "OK", "Annuler" and "&Supprimer" enabled,
 // "A&jouter" and "Modi&fier" shown; edit: "&Valider" and "Annu&ler" shown
@@ -24,9 +24,9 @@ void SetBrowseButtons(HWND dialog, int editing);
 void ShowConfigurationPage(HWND dialog, int editing);
 void HideConfigurationPage(HWND dialog);
 // The edit buffers into the page; the password shown unscrambled.
-void FillConfigurationPage(HWND dialog);
+void FillConfigurationPage(HWND dialog, UsersWindowState& state);
 // The user at `position` and its numbers record into the edit buffers.
-void LoadEditBuffers(int position);
+void LoadEditBuffers(UsersWindowState& state, int position);
 // The position of the user named exactly `name`, or the number of users (also
 // for an empty name).
 int FindUserByName(const char* name);
@@ -38,11 +38,4 @@ void AssignStationNumber();
 int CheckUserName(HWND owner, const char* name, int position);
 // One row of the users list: the user's name and, when the user is active,
 // its mark. Takes over a password that the user's workstation changed.
-void DrawUserRow(HWND dialog, const DRAWITEMSTRUCT* item);
-
-// State of the open window, shared with the numbers page and the pool list.
-// EditMode is 1 while the selected user is being edited, 0 in browse mode.
-extern int EditMode;
-// The selected user's forbidden numbers as the pages show and change them;
-// they reach the numbers table only through "&Valider".
-extern NumbersRecord EditNumbers;
+void DrawUserRow(HWND dialog, UsersWindowState& state, const DRAWITEMSTRUCT* item);

@@ -5,46 +5,10 @@
 #include <set>
 #include <utility>
 
+#include "tests/wine/test_pixels.h"
 #include "tests/wine/test_support.h"
 
 namespace {
-
-// A 32-bit bitmap selected into a memory device context, filled white.
-class Canvas {
-public:
-    Canvas(int width, int height) : width_(width), height_(height)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        previous_ = SelectObject(dc_, bitmap_);
-        RECT all = {0, 0, width, height};
-        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    }
-    ~Canvas()
-    {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
-    COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
-    int width() const { return width_; }
-    int height() const { return height_; }
-
-private:
-    int width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
-};
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
@@ -68,7 +32,7 @@ TEST(DrawDottedLine, SetsEveryThirdColumnOrEveryOddRow)
     const COLORREF red = RGB(255, 0, 0);
     for (const auto& c : cases) {
         Canvas canvas(30, 20);
-        DrawDottedLine(canvas.dc(), c.x1, c.y1, c.x2, c.y2, red);
+        DrawDottedLine(canvas.Dc(), c.x1, c.y1, c.x2, c.y2, red);
         std::set<std::pair<int, int>> expected;
         if (c.y1 == c.y2) {
             for (int x = std::min(c.x1, c.x2); x < std::max(c.x1, c.x2); ++x)
@@ -79,8 +43,8 @@ TEST(DrawDottedLine, SetsEveryThirdColumnOrEveryOddRow)
                 if (y % 2 != 0)
                     expected.insert({c.x1, y});
         }
-        for (int y = 0; y < canvas.height(); ++y)
-            for (int x = 0; x < canvas.width(); ++x)
+        for (int y = 0; y < canvas.Height(); ++y)
+            for (int x = 0; x < canvas.Width(); ++x)
                 ASSERT_EQ(canvas.At(x, y), expected.count({x, y}) ? red : kWhite)
                     << "line (" << c.x1 << "," << c.y1 << ")-(" << c.x2 << "," << c.y2 << ") at " << x << "," << y;
     }
@@ -93,15 +57,15 @@ TEST(DrawBitmapSquare, StretchesTheWholeBitmapIntoTheSquare)
     const COLORREF colours[2][2] = {{RGB(255, 0, 0), RGB(0, 255, 0)}, {RGB(0, 0, 255), RGB(0, 0, 0)}};
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 2; ++x)
-            SetPixel(source.dc(), x, y, colours[y][x]);
+            SetPixel(source.Dc(), x, y, colours[y][x]);
     // The bitmap must not be selected anywhere else while it is drawn.
-    HBITMAP bitmap = static_cast<HBITMAP>(GetCurrentObject(source.dc(), OBJ_BITMAP));
-    HBITMAP spare = CreateCompatibleBitmap(source.dc(), 1, 1);
-    HGDIOBJ held = SelectObject(source.dc(), spare);
+    HBITMAP bitmap = static_cast<HBITMAP>(GetCurrentObject(source.Dc(), OBJ_BITMAP));
+    HBITMAP spare = CreateCompatibleBitmap(source.Dc(), 1, 1);
+    HGDIOBJ held = SelectObject(source.Dc(), spare);
     ASSERT_EQ(held, bitmap);
 
     Canvas target(20, 20);
-    DrawBitmapSquare(target.dc(), 4, 6, 8, bitmap);
+    DrawBitmapSquare(target.Dc(), 4, 6, 8, bitmap);
 
     for (int y = 0; y < 20; ++y) {
         for (int x = 0; x < 20; ++x) {
@@ -110,14 +74,14 @@ TEST(DrawBitmapSquare, StretchesTheWholeBitmapIntoTheSquare)
             ASSERT_EQ(target.At(x, y), expected) << x << "," << y;
         }
     }
-    SelectObject(source.dc(), held);
+    SelectObject(source.Dc(), held);
     DeleteObject(spare);
 }
 
 TEST(DrawBitmapSquare, NoBitmapDrawsNothing)
 {
     Canvas target(10, 10);
-    DrawBitmapSquare(target.dc(), 0, 0, 10, nullptr);
+    DrawBitmapSquare(target.Dc(), 0, 0, 10, nullptr);
     EXPECT_EQ(target.At(5, 5), kWhite);
 }
 
@@ -131,7 +95,7 @@ static int Width(HDC dc, const std::string& text)
 TEST(FitTextInDc, MeasuresWithTheSelectedFont)
 {
     Canvas canvas(10, 10);
-    HDC dc = canvas.dc();
+    HDC dc = canvas.Dc();
     const std::string name = "Passerelle de l'accueil principal";
     int whole = Width(dc, name);
     ASSERT_GT(whole, 0);

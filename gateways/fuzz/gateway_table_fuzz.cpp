@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int position = AddGatewaySlot(table);
     if ((position < 0) != (DecodeGatewayTable(image).count == MaxGateways))
         __builtin_trap();
-    RemoveGatewaySlot(table, data[0 % (size ? size : 1)] % 10);
+    // The position to remove comes from the first byte, when there is one.
+    RemoveGatewaySlot(table, size > 0 ? data[0] % 10 : 0);
     return 0;
 }

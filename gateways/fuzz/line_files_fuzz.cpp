@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         EncodeDialSettingsFile(back.settingsHeader, std::span(back.settings).first(count)) != settingsFile)
         __builtin_trap();
 
-    if (count > 0) {
+    if (count > 0 && size > 0) {
         PrepareChosenLine(tables, data[0] % MaxLines, size & 1);
         RemoveLineAt(tables, data[0] % 10);
     }

@@ -66,11 +66,6 @@ std::map<std::string, Bytes> FilesIn(const std::string& dir)
     return files;
 }
 
-std::string TextAt(const Bytes& bytes, size_t at)
-{
-    return at < bytes.size() ? std::string(reinterpret_cast<const char*>(bytes.data() + at)) : std::string();
-}
-
 struct GatewaySpec {
     uint32_t number;
     std::string name;

@@ -5,17 +5,13 @@
 #include <cstring>
 #include <ctime>
 
+#include "tests/fixtures/byte_fixture.h"
 #include "tests/wine/test_support.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void Put32(Bytes& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using byte_fixture::Bytes;
+using byte_fixture::Put32;
 
 // admin.dat: the count at 0, slot i at 4 + 136 i (modemCount, number, name),
 // gateways without modems.

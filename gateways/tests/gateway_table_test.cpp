@@ -6,16 +6,14 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/fixtures/byte_fixture.h"
+
 namespace {
+
+using byte_fixture::Put32;
 
 // admin.dat as the server and the console share it: the count at 0, slot i
 // at 4 + 136 i with modemCount, number, then the 128-byte name.
-void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 void PutSlot(std::vector<uint8_t>& bytes, int slot, uint32_t modems, uint32_t number, const char* name)
 {
     size_t at = 4 + 136 * slot;

@@ -15,8 +15,8 @@
 #include "gateways/tests/line_fixtures.h"
 #include "journal/journal_settings.h"
 #include "resources/resource.h"
-#include "shell/window_classes.h"
 #include "states/activity_files.h"
+#include "tests/wine/test_pixels.h"
 #include "tests/wine/test_support.h"
 #include "zemoctln/zemoctln.h"
 
@@ -37,7 +37,7 @@ Bytes AdminDat(const std::vector<GatewaySpec>& gateways)
         size_t at = 4 + 136 * i;
         Put32(bytes, at, gateways[i].modems);
         Put32(bytes, at + 4, gateways[i].number);
-        PutString(bytes, at + 8, gateways[i].name);
+        PutText(bytes, at + 8, gateways[i].name);
     }
     Put32(bytes, 0, static_cast<uint32_t>(gateways.size()));
     return bytes;
@@ -49,8 +49,8 @@ Bytes JournalDat(const std::vector<std::string>& gateways)
     Bytes bytes(4 + 564 * gateways.size(), 0);
     Put32(bytes, 0, static_cast<uint32_t>(gateways.size()));
     for (size_t i = 0; i < gateways.size(); ++i) {
-        PutString(bytes, 4 + 564 * i + 256, gateways[i].c_str());
-        PutString(bytes, 4 + 564 * i + 306, "DURAND");
+        PutText(bytes, 4 + 564 * i + 256, gateways[i].c_str());
+        PutText(bytes, 4 + 564 * i + 306, "DURAND");
     }
     return bytes;
 }
@@ -101,7 +101,7 @@ protected:
         ProgramDirTest::SetUp();
         AppInstance = GetModuleHandleA(nullptr);
         CreateDrawingObjects();
-        RegisterWindowClasses(AppInstance);  // fails harmlessly when already done
+        RegisterConsoleWindowClasses();  // fails harmlessly when already done
         JournalSettings = {};
         StandaloneDialog = 0;
         IsWindowsNT = 1;
@@ -370,28 +370,10 @@ constexpr int kRowWidth = 300, kRowHeight = 16;
 constexpr COLORREF kPaper = RGB(1, 2, 3);
 
 // One row's picture, drawn in the shared font.
-class Row {
+class Row : public Canvas {
 public:
-    Row()
-    {
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, kRowWidth, kRowHeight);
-        ReleaseDC(nullptr, screen);
-        previousBitmap_ = SelectObject(dc_, bitmap_);
-        previousFont_ = SelectObject(dc_, GuiFont);
-        HBRUSH paper = CreateSolidBrush(kPaper);
-        RECT all = {0, 0, kRowWidth, kRowHeight};
-        FillRect(dc_, &all, paper);
-        DeleteObject(paper);
-    }
-    ~Row()
-    {
-        SelectObject(dc_, previousFont_);
-        SelectObject(dc_, previousBitmap_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
+    Row() : Canvas(kRowWidth, kRowHeight, kPaper) { previousFont_ = SelectObject(Dc(), GuiFont); }
+    ~Row() { SelectObject(Dc(), previousFont_); }
     // What the window draws for item `item` of the list `id`.
     void DrawItem(HWND dialog, int id, UINT item, UINT state = 0, UINT action = ODA_DRAWENTIRE)
     {
@@ -402,7 +384,7 @@ public:
         request.itemAction = action;
         request.itemState = state;
         request.hwndItem = GetDlgItem(dialog, id);
-        request.hDC = dc_;
+        request.hDC = Dc();
         request.rcItem = {0, 0, kRowWidth, kRowHeight};
         request.itemData = item;
         SendMessageA(dialog, WM_DRAWITEM, id, reinterpret_cast<LPARAM>(&request));
@@ -411,34 +393,23 @@ public:
     void Expect(bool selected, const std::vector<std::pair<int, std::string>>& texts)
     {
         RECT all = {0, 0, kRowWidth, kRowHeight};
-        FillRect(dc_, &all, selected ? static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)) : WindowBrush);
-        SetBkMode(dc_, TRANSPARENT);
-        SetTextColor(dc_, selected ? GetSysColor(COLOR_WINDOW) : RGB(0, 0, 0));
+        FillRect(Dc(), &all, selected ? static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)) : WindowBrush);
+        SetBkMode(Dc(), TRANSPARENT);
+        SetTextColor(Dc(), selected ? GetSysColor(COLOR_WINDOW) : RGB(0, 0, 0));
         for (const auto& [x, text] : texts)
-            TextOutA(dc_, x, 0, text.c_str(), static_cast<int>(text.size()));
+            TextOutA(Dc(), x, 0, text.c_str(), static_cast<int>(text.size()));
     }
-    HDC Dc() const { return dc_; }
     bool SameAs(const Row& other) const
     {
         for (int y = 0; y < kRowHeight; ++y)
             for (int x = 0; x < kRowWidth; ++x)
-                if (GetPixel(dc_, x, y) != GetPixel(other.dc_, x, y))
+                if (At(x, y) != other.At(x, y))
                     return false;
         return true;
     }
-    bool Untouched() const
-    {
-        for (int y = 0; y < kRowHeight; ++y)
-            for (int x = 0; x < kRowWidth; ++x)
-                if (GetPixel(dc_, x, y) != kPaper)
-                    return false;
-        return true;
-    }
+    bool Untouched() const { return CountOtherThan(kPaper) == 0; }
 
 private:
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previousBitmap_;
     HGDIOBJ previousFont_;
 };
 

@@ -5,35 +5,20 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/fixtures/byte_fixture.h"
+
 namespace line_fixtures {
 
-using Bytes = std::vector<uint8_t>;
-
-inline void Put16(Bytes& b, size_t at, uint16_t v)
-{
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-inline void Put32(Bytes& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-inline void PutString(Bytes& b, size_t at, const char* text)
-{
-    std::memcpy(b.data() + at, text, std::strlen(text) + 1);
-}
+using namespace byte_fixture;
 
 // The 128-byte header of comlines.dat as the server expects it.
 inline Bytes StandardFileHeader()
 {
     Bytes b(128, 0);
-    PutString(b, 0, "ComLinesManagment");
+    PutText(b, 0, "ComLinesManagment");
     b[32] = 0x0D;
     b[33] = 0x0A;
-    PutString(b, 34, "Zemo Software");
+    PutText(b, 34, "Zemo Software");
     b[77] = 0x0D;
     b[78] = 0x0A;
     b[79] = 0x1A;
@@ -62,10 +47,10 @@ inline Bytes LineRecordBytes(const Line& line, uint8_t mark)
     b[300] = mark;
     b[639] = mark;
     b[64] = line.port;
-    PutString(b, 67, line.modem);
-    PutString(b, 131, line.rtc);
-    PutString(b, 140, line.gsm);
-    PutString(b, 149, line.rnis);
+    PutText(b, 67, line.modem);
+    PutText(b, 131, line.rtc);
+    PutText(b, 140, line.gsm);
+    PutText(b, 149, line.rnis);
     b[575] = line.flags;
     return b;
 }
@@ -109,7 +94,7 @@ inline Bytes SettingsBytes(const Settings& s, uint8_t mark)
     b[511] = mark;
     b[16] = s.networkType;
     b[20] = s.dialType;
-    PutString(b, 21, s.prefix);
+    PutText(b, 21, s.prefix);
     b[159] = s.prefixEnabled;
     return b;
 }

@@ -56,14 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<uint8_t> image(data + 2 + nameLength + limitLength, data + size);
 
     std::vector<JournalRecord> records = DecodeJournalImage(image);
-    Check(JournalRecordOffset(records.size()) <= std::max<size_t>(image.size(), 4));
+    Check(JournalRecordAt(records.size()) <= std::max<size_t>(image.size(), 4));
     for (size_t i = 0; i < records.size(); ++i)
-        Check(std::memcmp(records[i].bytes.data(), image.data() + JournalRecordOffset(i), kJournalRecordSize) == 0);
+        Check(std::memcmp(records[i].bytes.data(), image.data() + JournalRecordAt(i), kJournalRecordSize) == 0);
 
     std::vector<JournalRecord> fixed = records;
     FixTwoDigitYears(fixed);
     for (size_t i = 0; i < records.size(); ++i) {
-        Check(SameOutside(records[i], fixed[i], kJournalDateTimeOffset, kJournalDateTimeSize));
+        Check(SameOutside(records[i], fixed[i], kJournalDateTimeAt, kJournalDateTimeSize));
         Check(fixed[i].dateTime().size() < kJournalDateTimeSize || records[i].dateTime() == fixed[i].dateTime());
     }
 
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     RenameUserRecords(renamed, name, "Dupont");
     RenameGatewayRecords(renamed, "Paris", name);
     for (size_t i = 0; i < records.size(); ++i) {
-        Check(SameOutside(records[i], renamed[i], kJournalGatewayOffset, kJournalGatewaySize + kJournalUserSize));
+        Check(SameOutside(records[i], renamed[i], kJournalGatewayAt, kJournalGatewaySize + kJournalUserSize));
         Check(renamed[i].gateway().size() < kJournalGatewaySize || records[i].gateway() == renamed[i].gateway());
     }
 

@@ -42,7 +42,7 @@ TEST(FixTwoDigitYear, GivesTwoDigitYearsTheirCentury)
         EXPECT_EQ(FixTwoDigitYear(record), c.fixed) << c.before;
         std::vector<uint8_t> expected = bytes;
         if (c.fixed)
-            PutField(expected, 406, c.after);
+            PutText(expected, 406, c.after);
         EXPECT_EQ(Bytes(record), expected) << c.before;
     }
 }
@@ -175,13 +175,13 @@ TEST(RenameRecords, RenamesExactlyTheRecordsOfTheOldName)
     NamedJournal journal;
     EXPECT_EQ(RenameUserRecords(journal.records, "Durand", "Dupont"), 2u);
     std::vector<std::vector<uint8_t>> expected = journal.calls;
-    PutField(expected[0], 306, "Dupont");
-    PutField(expected[3], 306, "Dupont");
+    PutText(expected[0], 306, "Dupont");
+    PutText(expected[3], 306, "Dupont");
     EXPECT_EQ(AllBytes(journal.records), expected);
 
     EXPECT_EQ(RenameGatewayRecords(journal.records, "Paris", "Lille"), 3u);
     for (size_t i : {0, 2, 5})
-        PutField(expected[i], 256, "Lille");
+        PutText(expected[i], 256, "Lille");
     EXPECT_EQ(AllBytes(journal.records), expected);
     EXPECT_EQ(RenameGatewayRecords(journal.records, "Nantes", "Brest"), 0u);
     EXPECT_EQ(AllBytes(journal.records), expected);
@@ -196,7 +196,7 @@ TEST(RenameRecords, LongNamesAreCutAndFoundAgain)
     EXPECT_EQ(RenameGatewayRecords(journal.records, "Paris", longName), 3u);
     std::vector<std::vector<uint8_t>> expected = journal.calls;
     for (size_t i : {0, 2, 5})
-        PutField(expected[i], 256, longName.substr(0, 49));
+        PutText(expected[i], 256, longName.substr(0, 49));
     EXPECT_EQ(AllBytes(journal.records), expected);
 
     EXPECT_EQ(RenameGatewayRecords(journal.records, longName, "Paris"), 3u);
@@ -213,7 +213,7 @@ TEST(RenameRecords, LongNamesAreCutAndFoundAgain)
 
 // Swaps and chains of names rename every record once, from its name before
 // the batch, so that no two users' records end up under one name.
-TEST(RenameUsersRecords, RenamesAllAtOnceWithoutMergingUsers)
+TEST(RenameRecords, RenamesUsersAllAtOnceWithoutMerging)
 {
     struct Case {
         const char* what;
@@ -237,9 +237,9 @@ TEST(RenameUsersRecords, RenamesAllAtOnceWithoutMergingUsers)
             fields.filler = static_cast<uint8_t>(0x40 + i);
             records.push_back(Record(CallBytes(fields)));
             expected.push_back(CallBytes(fields));
-            PutField(expected.back(), 306, c.after[i]);
+            PutText(expected.back(), 306, c.after[i]);
         }
-        EXPECT_EQ(RenameUsersRecords(records, c.changes), c.renamed) << c.what;
+        EXPECT_EQ(RenameUserRecords(records, c.changes), c.renamed) << c.what;
         EXPECT_EQ(AllBytes(records), expected) << c.what;
     }
 }

@@ -11,7 +11,7 @@
 #include "journal/journal_reload.h"
 #include "journal/tests/journal_fixture.h"
 #include "tests/wine/test_support.h"
-#include "tools/journal_appender/append_record.h"
+#include "tests/journal_appender/append_record.h"
 
 namespace {
 
@@ -91,7 +91,7 @@ TEST_F(JournalFileTest, DamagedCountsLoadOnlyTheWholeRecordsAndLeaveTheFile)
     Calls calls = NamedCalls();
     calls[1] = CallBytes({.user = "Ancien", .dateTime = "05/06/98 10:00:00"});
     Calls converted = calls;
-    PutField(converted[1], 406, "05/06/1998 10:00:00");
+    PutText(converted[1], 406, "05/06/1998 10:00:00");
     std::vector<uint8_t> partial(300, 0x5A);
     struct Case {
         const char* name;
@@ -131,8 +131,8 @@ TEST_F(JournalFileTest, TwoDigitYearsAreConvertedOncePerRun)
     WriteBytes(JournalDat(), JournalFileBytes(calls));
     LoadJournal();
     Calls converted = calls;
-    PutField(converted[0], 406, "05/06/1998 10:00:00");
-    PutField(converted[2], 406, "31/12/1999 21:59:59");
+    PutText(converted[0], 406, "05/06/1998 10:00:00");
+    PutText(converted[2], 406, "31/12/1999 21:59:59");
     EXPECT_EQ(FileNow(), JournalFileBytes(converted));
     EXPECT_EQ(TableBytes(), converted);
     EXPECT_FALSE(Journal.YearFixPending);
@@ -148,7 +148,7 @@ TEST_F(JournalFileTest, TwoDigitYearsAreConvertedOncePerRun)
     // The next run converts it.
     Journal = JournalTable{};
     LoadJournal();
-    PutField(converted[3], 406, "06/06/1998 11:00:00");
+    PutText(converted[3], 406, "06/06/1998 11:00:00");
     EXPECT_EQ(FileNow(), JournalFileBytes(converted));
     EXPECT_EQ(TableBytes(), converted);
 }
@@ -192,12 +192,42 @@ TEST_F(JournalFileTest, PurgeRemovesUpToTheLimitInclusiveAndBacksUpTheFile)
     EXPECT_EQ(ReadBytes(Path("\\Journal.old")), before);
 }
 
+// The backup is the file as it stood before the last purge that removed
+// records: one that removes nothing leaves it, and no copy behind.
+TEST_F(JournalFileTest, APurgeThatRemovesNothingKeepsTheLastBackup)
+{
+    Calls calls = {CallBytes({.dateTime = "02/06/2001 08:30:00", .filler = 0x41}),
+                   CallBytes({.dateTime = "01/06/2001 00:00:01", .filler = 0x42})};
+    std::vector<uint8_t> file = JournalFileBytes(calls);
+    std::vector<uint8_t> lastBackup(9000, 0x33);
+    WriteBytes(JournalDat(), file);
+    WriteBytes(Path("\\Journal.old"), lastBackup);
+    LoadJournal();
+    PurgeJournal("01/06/2001 00:00:00");
+    EXPECT_EQ(FileNow(), file);
+    EXPECT_EQ(TableBytes(), calls);
+    EXPECT_EQ(ReadBytes(Path("\\Journal.old")), lastBackup);
+    EXPECT_FALSE(Exists(Path("\\Journal.old.new")));
+    EXPECT_FALSE(Exists(JournalDat() + ".new"));
+
+    PurgeJournal("01/06/2001 00:00:01");
+    EXPECT_EQ(FileNow(), JournalFileBytes({calls[0]}));
+    EXPECT_EQ(ReadBytes(Path("\\Journal.old")), file);
+    EXPECT_FALSE(Exists(Path("\\Journal.old.new")));
+}
+
 TEST_F(JournalFileTest, PurgeOfEmptyAndMissingJournals)
 {
+    // Nothing to remove: the file stays, and so does the backup of the last
+    // purge that removed something (or its absence).
     WriteBytes(JournalDat(), {0, 0, 0, 0});
     PurgeJournal("01/06/2001 00:00:00");
     EXPECT_EQ(FileNow(), std::vector<uint8_t>({0, 0, 0, 0}));
-    EXPECT_EQ(ReadBytes(Path("\\Journal.old")), std::vector<uint8_t>({0, 0, 0, 0}));
+    EXPECT_FALSE(Exists(Path("\\Journal.old")));
+    WriteBytes(Path("\\Journal.old"), {9, 9, 9});
+    PurgeJournal("01/06/2001 00:00:00");
+    EXPECT_EQ(FileNow(), std::vector<uint8_t>({0, 0, 0, 0}));
+    EXPECT_EQ(ReadBytes(Path("\\Journal.old")), std::vector<uint8_t>({9, 9, 9}));
 
     // The backup is a byte copy even of a damaged file, which the purge then
     // writes with a count matching its records.
@@ -223,7 +253,7 @@ TEST_F(JournalFileTest, RemovalsAndRenamesTouchExactlyTheNamedRecords)
     auto renamed = [&](std::initializer_list<size_t> which, size_t offset, const std::string& name) {
         Calls out = calls;
         for (size_t i : which)
-            PutField(out[i], offset, name);
+            PutText(out[i], offset, name);
         return out;
     };
     auto without = [&](std::initializer_list<size_t> gone) {
@@ -258,6 +288,42 @@ TEST_F(JournalFileTest, RemovalsAndRenamesTouchExactlyTheNamedRecords)
     }
 }
 
+namespace {
+int Refreshes;
+void CountRefresh()
+{
+    ++Refreshes;
+}
+}  // namespace
+
+// The purge and the removal of a user's records have the view refreshed,
+// through what the main window set; the other operations do not, and
+// without a refresh set nothing is called.
+TEST_F(JournalFileTest, PurgeAndUserRemovalCallTheRefreshTheOthersDoNot)
+{
+    struct Case { const char* name; std::function<void()> operation; int refreshes; } cases[] = {
+        {"purge", [] { PurgeJournal("01/01/1990 00:00:00"); }, 1},
+        {"remove user", [] { RemoveUserEntries("Durand"); }, 1},
+        {"remove a user without records", [] { RemoveUserEntries("Personne"); }, 1},
+        {"remove gateway", [] { RemoveGatewayEntries("Paris"); }, 0},
+        {"rename user", [] { RenameUserEntries("Durand", "Dupont"); }, 0},
+        {"rename gateway", [] { RenameGatewayEntries("Paris", "Lille"); }, 0},
+        {"save", [] { SaveJournal(); }, 0},
+        {"load", [] { LoadJournal(); }, 0},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(JournalDat(), JournalFileBytes(NamedCalls()));
+        LoadJournal();
+        Refreshes = 0;
+        SetJournalRefresh(CountRefresh);
+        c.operation();
+        SetJournalRefresh(nullptr);
+        EXPECT_EQ(Refreshes, c.refreshes) << c.name;
+        c.operation();
+        EXPECT_EQ(Refreshes, c.refreshes) << c.name << ", with no refresh set";
+    }
+}
+
 // The server appended after the last load: every rewrite starts from the file
 // as it stands, so its records are kept (and treated like the others).
 TEST_F(JournalFileTest, RewritesKeepTheRecordsAppendedSinceTheLastLoad)
@@ -265,7 +331,7 @@ TEST_F(JournalFileTest, RewritesKeepTheRecordsAppendedSinceTheLastLoad)
     Calls calls = NamedCalls();
     struct Case { const char* name; std::function<void()> operation; std::function<void(Calls&)> expect; } cases[] = {
         {"rename", [] { RenameUserEntries("Durand", "Dupont"); },
-         [](Calls& c) { for (size_t i : {0, 3, 6}) PutField(c[i], 306, "Dupont"); }},
+         [](Calls& c) { for (size_t i : {0, 3, 6}) PutText(c[i], 306, "Dupont"); }},
         {"remove", [] { RemoveUserEntries("Martin"); }, [](Calls& c) { c.erase(c.begin() + 5); }},
         {"purge", [] { PurgeJournal("01/01/1990 00:00:00"); }, [](Calls&) {}},
         {"save", [] { SaveJournal(); }, [](Calls&) {}},
@@ -331,7 +397,7 @@ TEST_F(JournalFileTest, SaveWritesTheTableFollowedByTheLaterAppends)
     AppendAsServer(JournalDat(), late);
     SaveJournal();
     Calls expected = calls;
-    PutField(expected[4], 306, "Moreau");
+    PutText(expected[4], 306, "Moreau");
     expected.push_back(late);
     EXPECT_EQ(FileNow(), JournalFileBytes(expected));
     EXPECT_EQ(TableBytes(), expected);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/fixtures/byte_fixture.h"
+
 struct CallFields {
     std::string line = "Modem 1";
     std::string gateway = "Paris";
@@ -20,25 +22,21 @@ struct CallFields {
     uint8_t filler = 0xC0;  // varies the filler from record to record
 };
 
-inline void PutField(std::vector<uint8_t>& bytes, size_t at, const std::string& text)
-{
-    std::memcpy(bytes.data() + at, text.c_str(), text.size() + 1);
-}
+using byte_fixture::PutText;
 
 inline std::vector<uint8_t> CallBytes(const CallFields& f)
 {
     std::vector<uint8_t> bytes(564);
     for (size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<uint8_t>(f.filler + i % 31 + 1);
-    PutField(bytes, 0, f.line);
-    PutField(bytes, 256, f.gateway);
-    PutField(bytes, 306, f.user);
-    PutField(bytes, 356, f.number);
-    PutField(bytes, 406, f.dateTime);
-    PutField(bytes, 460, f.rate);
-    PutField(bytes, 510, f.duration);
-    for (int i = 0; i < 4; ++i)
-        bytes[560 + i] = static_cast<uint8_t>(f.durationValue >> (8 * i));
+    PutText(bytes, 0, f.line);
+    PutText(bytes, 256, f.gateway);
+    PutText(bytes, 306, f.user);
+    PutText(bytes, 356, f.number);
+    PutText(bytes, 406, f.dateTime);
+    PutText(bytes, 460, f.rate);
+    PutText(bytes, 510, f.duration);
+    byte_fixture::Put32(bytes, 560, f.durationValue);
     return bytes;
 }
 
@@ -46,8 +44,7 @@ inline std::vector<uint8_t> CallBytes(const CallFields& f)
 inline std::vector<uint8_t> JournalFileBytes(const std::vector<std::vector<uint8_t>>& records, int32_t count)
 {
     std::vector<uint8_t> file(4);
-    for (int i = 0; i < 4; ++i)
-        file[i] = static_cast<uint8_t>(static_cast<uint32_t>(count) >> (8 * i));
+    byte_fixture::Put32(file, 0, static_cast<uint32_t>(count));
     for (const auto& record : records)
         file.insert(file.end(), record.begin(), record.end());
     return file;

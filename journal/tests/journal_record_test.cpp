@@ -96,7 +96,7 @@ TEST(JournalRecord, SetNameKeepsTheBytesAfterTheTerminator)
         else
             record.SetUser(c.name);
         std::vector<uint8_t> expected = before;
-        PutField(expected, c.offset, c.stored);
+        PutText(expected, c.offset, c.stored);
         EXPECT_EQ(Written(record), expected) << c.field << " " << c.name;
     }
 }

@@ -15,9 +15,9 @@
 #include "journal/tests/journal_sort_reference.h"
 #include "base/app.h"
 #include "base/drawing_objects.h"
-#include "shell/window_classes.h"
+#include "tests/wine/test_pixels.h"
 #include "tests/wine/test_support.h"
-#include "tools/journal_appender/append_record.h"
+#include "tests/journal_appender/append_record.h"
 #include "users/user_tables.h"
 
 namespace {
@@ -53,7 +53,7 @@ protected:
         CreateDrawingObjects();
         WNDCLASSA existing;
         if (!GetClassInfoA(AppInstance, "arrayed", &existing)) {
-            ASSERT_TRUE(RegisterWindowClasses(AppInstance));
+            ASSERT_TRUE(RegisterJournalPaneClass(AppInstance));
         }
         WNDCLASSA wc = {};
         wc.lpfnWndProc = TestMainProc;
@@ -513,28 +513,8 @@ TEST_F(JournalViewTest, PaintsTheGridOfEveryVisibleRow)
     }
 }
 
-// A canvas for the owner-draw requests.
-struct Canvas {
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
-    Canvas(int width, int height)
-    {
-        HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
-        bitmap = CreateCompatibleBitmap(screen, width, height);
-        ReleaseDC(nullptr, screen);
-        old = SelectObject(dc, bitmap);
-        RECT all = {0, 0, width, height};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-    }
-    ~Canvas()
-    {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-};
+// The owner-draw requests draw on a grey canvas.
+constexpr COLORREF kGrey = RGB(128, 128, 128);
 
 TEST_F(JournalViewTest, DrawsARowOrItsFocusOnRequest)
 {
@@ -549,46 +529,46 @@ TEST_F(JournalViewTest, DrawsARowOrItsFocusOnRequest)
     };
     int separator = JournalColumns[0].width + 2;
     for (const Case& c : cases) {
-        Canvas canvas(kPaneWidth, 40);
+        Canvas canvas(kPaneWidth, 40, kGrey);
         DRAWITEMSTRUCT item = {};
         item.CtlType = ODT_LISTBOX;
         item.itemID = 0;
         item.itemAction = c.action;
         item.itemState = c.state;
         item.hwndItem = JournalPane;
-        item.hDC = canvas.dc;
+        item.hDC = canvas.Dc();
         item.rcItem = {0, 10, kPaneWidth, 10 + height};
         DrawJournalRow(&item);
-        EXPECT_EQ(GetPixel(canvas.dc, separator, 11), c.lines) << c.action << "/" << c.state;
-        EXPECT_EQ(GetPixel(canvas.dc, separator + 1, 12), c.fill) << c.action << "/" << c.state;
-        EXPECT_EQ(GetPixel(canvas.dc, 0, 10 + height - 1), c.lines);
-        EXPECT_EQ(GetPixel(canvas.dc, 1, 10 + height - 1), c.fill);
+        EXPECT_EQ(GetPixel(canvas.Dc(), separator, 11), c.lines) << c.action << "/" << c.state;
+        EXPECT_EQ(GetPixel(canvas.Dc(), separator + 1, 12), c.fill) << c.action << "/" << c.state;
+        EXPECT_EQ(GetPixel(canvas.Dc(), 0, 10 + height - 1), c.lines);
+        EXPECT_EQ(GetPixel(canvas.Dc(), 1, 10 + height - 1), c.fill);
         // The text starts 1 pixel below the row's top: the first line is fill.
         for (int x = 5; x < separator; ++x)
-            ASSERT_EQ(GetPixel(canvas.dc, x, 10), c.fill) << x;
-        EXPECT_EQ(GetPixel(canvas.dc, 5, 9), RGB(128, 128, 128)) << "nothing above the row";
+            ASSERT_EQ(GetPixel(canvas.Dc(), x, 10), c.fill) << x;
+        EXPECT_EQ(GetPixel(canvas.Dc(), 5, 9), RGB(128, 128, 128)) << "nothing above the row";
         // Some of the text's own colour within the "Ligne" column.
         COLORREF ink = c.state ? GetSysColor(COLOR_WINDOW) : RGB(0, 0, 0);
         bool inked = false;
         for (int y = 11; y < 10 + height - 1 && !inked; ++y)
             for (int x = 5; x < separator - 5 && !inked; ++x)
-                inked = GetPixel(canvas.dc, x, y) == ink && ink != c.fill;
+                inked = GetPixel(canvas.Dc(), x, y) == ink && ink != c.fill;
         EXPECT_TRUE(inked) << c.action << "/" << c.state;
     }
     // The focus alone: the platform's dotted frame, nothing else.
-    Canvas canvas(kPaneWidth, 40);
+    Canvas canvas(kPaneWidth, 40, kGrey);
     DRAWITEMSTRUCT item = {};
     item.CtlType = ODT_LISTBOX;
     item.itemAction = ODA_FOCUS;
     item.itemState = ODS_FOCUS;
-    item.hDC = canvas.dc;
+    item.hDC = canvas.Dc();
     item.rcItem = {0, 10, kPaneWidth, 10 + height};
     DrawJournalRow(&item);
     int changed = 0;
     for (int x = 0; x < kPaneWidth; ++x)
-        changed += GetPixel(canvas.dc, x, 10) != RGB(128, 128, 128);
+        changed += GetPixel(canvas.Dc(), x, 10) != RGB(128, 128, 128);
     EXPECT_GT(changed, kPaneWidth / 3);
-    EXPECT_EQ(GetPixel(canvas.dc, 20, 15), RGB(128, 128, 128)) << "inside the frame";
+    EXPECT_EQ(GetPixel(canvas.Dc(), 20, 15), RGB(128, 128, 128)) << "inside the frame";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "journal/journal_file.h"
 #include "journal/journal_settings.h"
 #include "journal/journal_view.h"
 #include "resources/resource.h"
@@ -15,6 +16,7 @@
 #include "base/program_dir.h"
 #include "shell/window_classes.h"
 #include "states/activity_files.h"
+#include "tests/wine/test_pixels.h"
 #include "tests/wine/test_support.h"
 #include "users/user_database.h"
 #include "users/user_tables.h"
@@ -491,27 +493,10 @@ namespace {
 
 constexpr COLORREF kPaper = RGB(1, 2, 3);
 
-// A 35 × 35 picture of what the window draws for one owner-draw request.
-class Canvas {
+// What the window draws for one owner-draw request of a 35 × 35 button.
+class ButtonPicture : public Canvas {
 public:
-    Canvas()
-    {
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, 35, 35);
-        ReleaseDC(nullptr, screen);
-        previous_ = SelectObject(dc_, bitmap_);
-        RECT all = {0, 0, 35, 35};
-        HBRUSH paper = CreateSolidBrush(kPaper);
-        FillRect(dc_, &all, paper);
-        DeleteObject(paper);
-    }
-    ~Canvas()
-    {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
+    ButtonPicture() : Canvas(35, 35, kPaper) {}
     void Draw(HWND window, HWND button, UINT action, UINT state)
     {
         DRAWITEMSTRUCT item = {};
@@ -520,24 +505,11 @@ public:
         item.itemAction = action;
         item.itemState = state;
         item.hwndItem = button;
-        item.hDC = dc_;
+        item.hDC = Dc();
         item.rcItem = {0, 0, 35, 35};
         SendMessageA(window, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
     }
-    COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
-    int Changed() const
-    {
-        int n = 0;
-        for (int y = 0; y < 35; ++y)
-            for (int x = 0; x < 35; ++x)
-                n += At(x, y) != kPaper;
-        return n;
-    }
-
-private:
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
+    int Changed() const { return CountOtherThan(kPaper); }
 };
 
 }  // namespace
@@ -558,7 +530,7 @@ TEST_F(MainWindowTest, AToolbarButtonIsItsPictureInARaisedOrSunkenFrame)
         {ODS_SELECTED, black, shadow, highlight, COLORREF(-1)},
     };
     for (const Case& c : cases) {
-        Canvas canvas;
+        ButtonPicture canvas;
         canvas.Draw(window, button, ODA_DRAWENTIRE, c.state);
         EXPECT_EQ(canvas.At(0, 0), c.topLeft) << c.state;
         EXPECT_EQ(canvas.At(17, 0), c.topLeft) << c.state;
@@ -583,7 +555,7 @@ TEST_F(MainWindowTest, AFocusChangeDrawsOnlyTheFocusRectangleTwoPixelsInside)
     HWND window = Create();
     ASSERT_NE(window, nullptr);
     CreateToolbarButtons(window);
-    Canvas canvas;
+    ButtonPicture canvas;
 
     canvas.Draw(window, GetDlgItem(window, 3), ODA_FOCUS, ODS_FOCUS);
 
@@ -605,7 +577,7 @@ TEST_F(MainWindowTest, OtherOwnerDrawnButtonsAreLeftToThemselves)
     CreateToolbarButtons(window);
     HWND other = CreateWindowA("button", "x", WS_CHILD | BS_OWNERDRAW, 0, 0, 35, 35, window,
                                reinterpret_cast<HMENU>(999), AppInstance, nullptr);
-    Canvas canvas;
+    ButtonPicture canvas;
     canvas.Draw(window, other, ODA_DRAWENTIRE, 0);
     EXPECT_EQ(canvas.Changed(), 0);
 }
@@ -677,6 +649,21 @@ TEST_F(MainWindowTest, RunShowsTheJournalAndTheToolbarUntilTheWindowCloses)
     EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
     EXPECT_EQ(Ini("Journal", "Tri"), "9");
     EXPECT_EQ(UserCount(), 0) << "the user table is freed";
+}
+
+// The journal's file code has the shown pane refilled through the refresh
+// the main window set: a user's records removed leave the pane at once.
+TEST_F(MainWindowTest, RemovingAUsersRecordsRefillsTheShownPane)
+{
+    WriteBytes(Path("\\Journal.dat"), JournalFile({"01/02/2001 10:00:00", "02/02/2001 11:00:00"}));
+    HWND window = Create();
+    ASSERT_NE(window, nullptr);
+
+    RunWhileActing(window, [](HWND) {
+        ASSERT_EQ(SendMessageA(JournalPane, LB_GETCOUNT, 0, 0), 2);
+        RemoveUserEntries("Dupont");
+        EXPECT_EQ(SendMessageA(JournalPane, LB_GETCOUNT, 0, 0), 0);
+    });
 }
 
 TEST_F(MainWindowTest, RunWithTheJournalHiddenKeepsThePaneHidden)

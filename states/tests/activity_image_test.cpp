@@ -6,18 +6,11 @@
 #include <functional>
 #include <vector>
 
+#include "tests/fixtures/byte_fixture.h"
+
 namespace {
 
-// The offsets of every byte where two images differ.
-template <size_t N>
-std::vector<size_t> ChangedBytes(const std::array<uint8_t, N>& before, const std::array<uint8_t, N>& after)
-{
-    std::vector<size_t> changed;
-    for (size_t n = 0; n < N; ++n)
-        if (before[n] != after[n])
-            changed.push_back(n);
-    return changed;
-}
+using byte_fixture::ChangedBytes;
 
 template <size_t N>
 std::array<uint8_t, N> Pattern()
@@ -38,11 +31,11 @@ TEST(ActivityImage, EachUserFieldIsOneByteAtItsFileOffset)
         size_t field;
         size_t fileOffset;
     } cases[] = {
-        {"Active of user 0", 0, kUserActiveOffset, 0},
-        {"PasswordChanged of user 0", 0, kPasswordChangedOffset, 2},
-        {"PasswordChanged of user 5", 5, kPasswordChangedOffset, 17},
-        {"Active of user 999", 999, kUserActiveOffset, 2997},
-        {"PasswordChanged of user 999", 999, kPasswordChangedOffset, 2999},
+        {"Active of user 0", 0, kUserActiveAt, 0},
+        {"PasswordChanged of user 0", 0, kPasswordChangedAt, 2},
+        {"PasswordChanged of user 5", 5, kPasswordChangedAt, 17},
+        {"Active of user 999", 999, kUserActiveAt, 2997},
+        {"PasswordChanged of user 999", 999, kPasswordChangedAt, 2999},
     };
     for (const auto& c : cases) {
         UserActivityImage before{}, image{};
@@ -60,10 +53,10 @@ TEST(ActivityImage, EachGatewayFieldIsOneByteAtItsFileOffset)
         std::function<uint8_t(const GatewayActivityImage&)> get;
         size_t fileOffset;
     } cases[] = {
-        {"Active of gateway 0", [](auto& g) { SetGatewayField(g, 0, kGatewayActiveOffset, 0xA5); },
-         [](const auto& g) { return GetGatewayField(g, 0, kGatewayActiveOffset); }, 0},
-        {"ConfigChanged of gateway 7", [](auto& g) { SetGatewayField(g, 7, kConfigChangedOffset, 0xA5); },
-         [](const auto& g) { return GetGatewayField(g, 7, kConfigChangedOffset); }, 135},
+        {"Active of gateway 0", [](auto& g) { SetGatewayField(g, 0, kGatewayActiveAt, 0xA5); },
+         [](const auto& g) { return GetGatewayField(g, 0, kGatewayActiveAt); }, 0},
+        {"ConfigChanged of gateway 7", [](auto& g) { SetGatewayField(g, 7, kConfigChangedAt, 0xA5); },
+         [](const auto& g) { return GetGatewayField(g, 7, kConfigChangedAt); }, 135},
         {"line 0 of gateway 0", [](auto& g) { SetLineState(g, 0, 0, 0xA5); },
          [](const auto& g) { return GetLineState(g, 0, 0); }, 3},
         {"line 7 of gateway 0", [](auto& g) { SetLineState(g, 0, 7, 0xA5); },
@@ -89,13 +82,13 @@ TEST(ActivityImage, RecordBytesAreTheRecordsSlice)
     auto span = UserRecordBytes(users, 5);
     ASSERT_EQ(span.size(), 3u);
     EXPECT_EQ(span.data(), users.data() + 15);
-    EXPECT_EQ(UserRecordOffset(999), 2997u);
+    EXPECT_EQ(UserActivityRecordAt(999), 2997u);
 
     auto gateways = Pattern<152>();
     auto record = GatewayRecordBytes(gateways, 7);
     ASSERT_EQ(record.size(), 19u);
     EXPECT_EQ(record.data(), gateways.data() + 133);
-    EXPECT_EQ(GatewayRecordOffset(1), 19u);
+    EXPECT_EQ(GatewayActivityRecordAt(1), 19u);
 }
 
 TEST(ActivityImage, NumbersOutOfRangeReadZeroAndChangeNothing)
@@ -103,12 +96,12 @@ TEST(ActivityImage, NumbersOutOfRangeReadZeroAndChangeNothing)
     const auto users = Pattern<3000>();
     for (int i : {-1, 1000, 1001, INT_MIN, INT_MAX}) {
         auto image = users;
-        SetUserField(image, i, kUserActiveOffset, 0);
-        SetUserField(image, i, kPasswordChangedOffset, 0);
+        SetUserField(image, i, kUserActiveAt, 0);
+        SetUserField(image, i, kPasswordChangedAt, 0);
         EXPECT_EQ(image, users) << i;
-        EXPECT_EQ(GetUserField(image, i, kUserActiveOffset), 0) << i;
+        EXPECT_EQ(GetUserField(image, i, kUserActiveAt), 0) << i;
         EXPECT_TRUE(UserRecordBytes(image, i).empty()) << i;
-        EXPECT_FALSE(UserRecordOffset(i).has_value()) << i;
+        EXPECT_FALSE(UserActivityRecordAt(i).has_value()) << i;
     }
     auto image = users;
     SetUserField(image, 0, 3, 0);  // a field past the record would be the next record
@@ -126,10 +119,10 @@ TEST(ActivityImage, NumbersOutOfRangeReadZeroAndChangeNothing)
         GatewayActivityImage g;
         g.fill(1);  // every line held, so that any release would show
         const auto held = g;
-        SetGatewayField(g, j, kConfigChangedOffset, 0);
+        SetGatewayField(g, j, kConfigChangedAt, 0);
         EXPECT_FALSE(ReleaseHeldLines(g, j)) << j;
         EXPECT_EQ(g, held) << j;
-        EXPECT_EQ(GetGatewayField(g, j, kGatewayActiveOffset), 0) << j;
+        EXPECT_EQ(GetGatewayField(g, j, kGatewayActiveAt), 0) << j;
         g.fill(0);
         const auto idle = g;
         EXPECT_FALSE(HoldIdleLines(g, j)) << j;

@@ -12,6 +12,7 @@
 #include "resources/resource.h"
 #include "telephony/telephony.h"
 #include "telephony/tests/telephony_double.h"
+#include "tests/wine/test_pixels.h"
 #include "tests/wine/test_support.h"
 #include "whconfig/whconfig.h"
 
@@ -598,34 +599,10 @@ TEST_F(ModemDialogTest, ADoubleClickAcceptsAndNothingSelectedAcceptsNothing)
 namespace {
 
 // A 100 x 18 white picture to draw an entry into.
-struct Canvas {
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
-    Canvas()
-    {
-        HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
-        bitmap = CreateCompatibleBitmap(screen, 100, 18);
-        ReleaseDC(nullptr, screen);
-        old = SelectObject(dc, bitmap);
-        RECT all{0, 0, 100, 18};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    }
-    ~Canvas()
-    {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    int Changed() const
-    {
-        int changed = 0;
-        for (int y = 0; y < 18; ++y)
-            for (int x = 0; x < 100; ++x)
-                changed += GetPixel(dc, x, y) != RGB(255, 255, 255);
-        return changed;
-    }
+class EntryPicture : public Canvas {
+public:
+    EntryPicture() : Canvas(100, 18) {}
+    int Changed() const { return CountOtherThan(RGB(255, 255, 255)); }
 };
 
 struct Drawn {
@@ -660,8 +637,8 @@ void Draw(HWND dialog)
     lineGetIcon(0, nullptr, &icon);
     RedrawWindow(List(dialog), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     for (int i = 0; i < 4; ++i) {  // every entry, line devices among them
-        Canvas canvas;
-        DRAWITEMSTRUCT item = Item(dialog, canvas.dc, i, ODA_DRAWENTIRE, 0);
+        EntryPicture canvas;
+        DRAWITEMSTRUCT item = Item(dialog, canvas.Dc(), i, ODA_DRAWENTIRE, 0);
         SendMessageA(dialog, WM_DRAWITEM, IDC_MODEM_LIST, reinterpret_cast<LPARAM>(&item));
     }
     ICONINFO info{};
@@ -671,31 +648,31 @@ void Draw(HWND dialog)
         DeleteObject(info.hbmMask);
     }
     {
-        Canvas canvas;
-        DRAWITEMSTRUCT item = Item(dialog, canvas.dc, static_cast<UINT>(-1), ODA_DRAWENTIRE, 0);
+        EntryPicture canvas;
+        DRAWITEMSTRUCT item = Item(dialog, canvas.Dc(), static_cast<UINT>(-1), ODA_DRAWENTIRE, 0);
         SendMessageA(dialog, WM_DRAWITEM, IDC_MODEM_LIST, reinterpret_cast<LPARAM>(&item));
         drawn.emptyWithoutFocus = canvas.Changed();
     }
     {
-        Canvas canvas;
-        DRAWITEMSTRUCT item = Item(dialog, canvas.dc, static_cast<UINT>(-1), ODA_FOCUS, ODS_FOCUS);
+        EntryPicture canvas;
+        DRAWITEMSTRUCT item = Item(dialog, canvas.Dc(), static_cast<UINT>(-1), ODA_FOCUS, ODS_FOCUS);
         SendMessageA(dialog, WM_DRAWITEM, IDC_MODEM_LIST, reinterpret_cast<LPARAM>(&item));
         drawn.emptyFocus = canvas.Changed();
         drawn.focusLeftOfText = 0;
         for (int y = 0; y < 18; ++y)
             for (int x = 0; x < 18; ++x)
-                drawn.focusLeftOfText += GetPixel(canvas.dc, x, y) != RGB(255, 255, 255);
+                drawn.focusLeftOfText += GetPixel(canvas.Dc(), x, y) != RGB(255, 255, 255);
         drawn.focusInside = 0;
         for (int y = 2; y < 16; ++y)
             for (int x = 21; x < 97; ++x)
-                drawn.focusInside += GetPixel(canvas.dc, x, y) != RGB(255, 255, 255);
+                drawn.focusInside += GetPixel(canvas.Dc(), x, y) != RGB(255, 255, 255);
     }
     {
-        Canvas canvas;
-        DRAWITEMSTRUCT item = Item(dialog, canvas.dc, 3, ODA_SELECT, ODS_SELECTED);
+        EntryPicture canvas;
+        DRAWITEMSTRUCT item = Item(dialog, canvas.Dc(), 3, ODA_SELECT, ODS_SELECTED);
         SendMessageA(dialog, WM_DRAWITEM, IDC_MODEM_LIST, reinterpret_cast<LPARAM>(&item));
-        drawn.selectedBackground = GetPixel(canvas.dc, 98, 1);
-        drawn.iconArea = GetPixel(canvas.dc, 17, 17);
+        drawn.selectedBackground = GetPixel(canvas.Dc(), 98, 1);
+        drawn.iconArea = GetPixel(canvas.Dc(), 17, 17);
     }
     PressButton(dialog, IDCANCEL);
 }

@@ -7,21 +7,13 @@
 #include <vector>
 
 #include "telephony/modem_entries.h"
+#include "tests/fixtures/byte_fixture.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void Put32(Bytes& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-void PutBytes(Bytes& b, size_t at, const Bytes& bytes)
-{
-    std::memcpy(b.data() + at, bytes.data(), bytes.size());
-}
+using byte_fixture::Bytes;
+using byte_fixture::Put32;
+using byte_fixture::PutBytes;
 
 Bytes Ascii(const char* text)
 {

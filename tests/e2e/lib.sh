@@ -1,6 +1,7 @@
 # Helpers of the end-to-end tests: the real admin.exe under Wine, in a program
 # directory of its own, answered with xdotool on the test display.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/../../tools/test-slot.sh"
 OUT_DIR=$1          # the build's output folder: admin.exe and its DLLs
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/quorel-e2e.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT

@@ -1,10 +1,13 @@
+#include "tools/demo/demo_gateways.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "gateways/gateway_table.h"
 #include "gateways/line_records.h"
-#include "tools/demo/demo.h"
+#include "tools/demo/demo_files.h"
+#include "tools/demo/demo_office.h"
 
 static std::vector<uint8_t> LineFileOf(const DemoGateway& gateway)
 {
@@ -63,7 +66,7 @@ bool WriteGateways()
         std::strncpy(record.name, demo.name, kGatewayNameSize - 1);
         record.modemCount = static_cast<uint32_t>(demo.lines.size());
         std::string dir = "pass" + std::to_string(record.number);
-        MakeDirectory(dir);
+        MakeDemoDirectory(dir);
         if (!SaveFile(dir + "\\comlines.dat", LineFileOf(demo)) ||
             !SaveFile(dir + "\\Fax0Mid.mid", DialSettingsOf(demo)) || !WriteLineConfigurations(dir, demo))
             return false;

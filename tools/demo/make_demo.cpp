@@ -21,52 +21,24 @@
 #include "base/le_bytes.h"
 #include "states/activity_image.h"
 #include "tools/calls.h"
-#include "tools/demo/demo.h"
-
-// The administrator's password differs from its name: a password equal to the
-// name would be replaced by whatever is typed at the first login.
-const std::vector<DemoUser> DemoUsers = {
-    {"ADMIN", "QUOREL", true, 1, {}},
-    {"Albert", "ALBERT", false, 0, {"3615", "3617"}},
-    {"Bernard", "BERNARD", false, 0, {}},
-    {"Chlo\xE9", "CHLOE", false, 1, {}},
-    {"Durand", "DURAND", false, 0, {"00", "08 36"}},
-    {"\xC9mile", "EMILE", false, 0, {}},
-    {"Fran\xE7ois", "FRANCOIS", false, 0, {"3615"}},
-    {"H\xE9l\xE8ne", "HELENE", false, 1, {}},
-    {"Lef\xE8vre", "LEFEVRE", false, 0, {}},
-    {"Martin", "MARTIN", false, 0, {"06"}},
-    {"No\xEBl", "NOEL", false, 0, {}},
-    {"Zo\xE9", "ZOE", false, 0, {}},
-};
-
-const std::vector<DemoGateway> DemoGateways = {
-    {"Standard", 0,
-     {{"Olitec Speed'Com 56K", "OLITEC1", 1}, {"US Robotics 56K Fax", "USR56K", 2}, {"Hayes Accura 56K", "HAYES56", 3}}},
-    {"Num\xE9ris", 2, {{"Eicon Diva ISDN", "DIVA1", 4}, {"Eicon Diva ISDN #2", "DIVA2", 5}}},
-    {"GSM Nord", 1, {{"Wavecom Fastrack", "FASTRCK", 6}}},
-};
+#include "tools/demo/demo_files.h"
+#include "tools/demo/demo_gateways.h"
+#include "tools/demo/demo_office.h"
+#include "tools/demo/demo_users.h"
 
 namespace {
 
 constexpr int kJournalCalls = 3200;
-
-std::string Dir;
-
-std::string PathOf(const std::string& name)
-{
-    return Dir + "\\" + name;
-}
 
 // The server sees a few users connected and two gateways busy.
 bool WriteActivity()
 {
     UserActivityImage users{};
     for (int i : {1, 4, 7, 10})
-        SetUserField(users, i, kUserActiveOffset, 1);
+        SetUserField(users, i, kUserActiveAt, 1);
     GatewayActivityImage gateways{};
-    SetGatewayField(gateways, 0, kGatewayActiveOffset, 1);
-    SetGatewayField(gateways, 1, kGatewayActiveOffset, 1);
+    SetGatewayField(gateways, 0, kGatewayActiveAt, 1);
+    SetGatewayField(gateways, 1, kGatewayActiveAt, 1);
     SetLineState(gateways, 0, 0, kLineStateInUse);
     SetLineState(gateways, 0, 1, kLineStateDialling);
     SetLineState(gateways, 1, 0, kLineStateInitialising);
@@ -143,7 +115,7 @@ bool WriteJournal()
 // for its seven columns.
 bool WriteSettings()
 {
-    std::string ini = PathOf("admin.ini");
+    std::string ini = DemoPath("admin.ini");
     struct Key {
         const char* section;
         const char* key;
@@ -167,7 +139,7 @@ bool WriteSettings()
 // devices.
 bool WriteModemLibrarySettings()
 {
-    std::string ini = PathOf("whconfig.ini");
+    std::string ini = DemoPath("whconfig.ini");
     struct Key {
         const char* section;
         const char* key;
@@ -187,28 +159,11 @@ bool WriteModemLibrarySettings()
 
 }  // namespace
 
-bool SaveFile(const std::string& name, std::span<const uint8_t> bytes)
-{
-    FILE* f = std::fopen(PathOf(name).c_str(), "wb");
-    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (f && std::fclose(f) != 0)
-        ok = false;
-    if (!ok)
-        std::fprintf(stderr, "make_demo: cannot write %s\n", PathOf(name).c_str());
-    return ok;
-}
-
-void MakeDirectory(const std::string& name)
-{
-    CreateDirectoryA(PathOf(name).c_str(), nullptr);
-}
-
 int main(int argc, char** argv)
 {
-    Dir = argc > 1 ? argv[1] : ".";
-    CreateDirectoryA(Dir.c_str(), nullptr);
-    DeleteFileA(PathOf("admin.ini").c_str());
-    DeleteFileA(PathOf("whconfig.ini").c_str());
+    SetDemoDirectory(argc > 1 ? argv[1] : ".");
+    RemoveDemoFile("admin.ini");
+    RemoveDemoFile("whconfig.ini");
     if (!(WriteUsers() && WriteGateways() && WriteActivity() && WriteJournal() && WriteSettings() &&
           WriteModemLibrarySettings()))
         return 1;

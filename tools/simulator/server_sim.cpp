@@ -149,7 +149,7 @@ uint8_t ReadActivityByte(const char* name, size_t offset)
 
 size_t LineStateOffset(const Line& line)
 {
-    return *GatewayRecordOffset(line.gateway) + kFirstLineStateOffset + kLineStateStride * line.index;
+    return *GatewayActivityRecordAt(line.gateway) + kFirstLineStateAt + kLineStateStride * line.index;
 }
 
 void SetState(Line& line, int state)
@@ -164,7 +164,7 @@ void MarkUserCalling(int user)
 {
     if (UserCalls[user]++ > 0)
         return;
-    size_t offset = *UserRecordOffset(user) + kUserActiveOffset;
+    size_t offset = *UserActivityRecordAt(user) + kUserActiveAt;
     UserMarked[user] = ReadActivityByte("ActUser.dat", offset) == 0;
     if (UserMarked[user])
         WriteActivityByte("ActUser.dat", offset, 1);
@@ -174,14 +174,14 @@ void UnmarkUserCalling(int user)
 {
     if (--UserCalls[user] > 0 || !UserMarked[user])
         return;
-    WriteActivityByte("ActUser.dat", *UserRecordOffset(user) + kUserActiveOffset, 0);
+    WriteActivityByte("ActUser.dat", *UserActivityRecordAt(user) + kUserActiveAt, 0);
     UserMarked[user] = false;
 }
 
 void MarkGatewaysActive()
 {
     for (size_t j = 0; j < Gateways.size(); ++j) {
-        size_t offset = *GatewayRecordOffset(static_cast<int>(j)) + kGatewayActiveOffset;
+        size_t offset = *GatewayActivityRecordAt(static_cast<int>(j)) + kGatewayActiveAt;
         Gateways[j].markedActive = ReadActivityByte("ActPass.dat", offset) == 0;
         if (Gateways[j].markedActive)
             WriteActivityByte("ActPass.dat", offset, 1);
@@ -192,7 +192,7 @@ void UnmarkGateways()
 {
     for (size_t j = 0; j < Gateways.size(); ++j)
         if (Gateways[j].markedActive)
-            WriteActivityByte("ActPass.dat", *GatewayRecordOffset(static_cast<int>(j)) + kGatewayActiveOffset, 0);
+            WriteActivityByte("ActPass.dat", *GatewayActivityRecordAt(static_cast<int>(j)) + kGatewayActiveAt, 0);
 }
 
 // Gateways --------------------------------------------------------------------------
@@ -201,7 +201,7 @@ void AddGateway(const std::string& name, const std::vector<std::pair<std::string
 {
     Gateway gateway{name, {}, false};
     for (const auto& [modem, network] : lines) {
-        if (gateway.lines.size() == static_cast<size_t>(kLinesPerGateway))
+        if (gateway.lines.size() == static_cast<size_t>(MaxLines))
             break;
         gateway.lines.push_back(static_cast<int>(Lines.size()));
         Line line;

@@ -16,7 +16,6 @@
 #include "base/ansi_case.h"
 #include "users/dir_ops_plan.h"
 #include "users/directory_name.h"
-#include "users/user_dir_ops.h"
 #include "users/user_sort.h"
 #include "users/user_table_ops.h"
 #include "users/user_tables.h"

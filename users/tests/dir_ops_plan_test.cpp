@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "users/tests/window_steps.h"
-#include "users/user_dir_ops.h"
 #include "users/user_sort.h"
 #include "users/user_tables.h"
 

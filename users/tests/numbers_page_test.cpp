@@ -10,11 +10,11 @@
 
 #include "resources/resource.h"
 #include "base/app.h"
-#include "shell/window_classes.h"
 #include "tests/wine/test_support.h"
+#include "users/number_pool.h"
 #include "users/numbers_file.h"
 #include "users/tests/reseau_fixture.h"
-#include "users/users_window.h"
+#include "users/users_window_state.h"
 
 using namespace reseau_fixture;
 
@@ -22,20 +22,22 @@ namespace {
 
 const char* const kFull = "Le nombre maximum de numéros est atteint.";
 
-// Stands for the users window: the real template, with the page's commands
-// routed to the page as the window routes them.
+// Stands for the users window: the real template and a state of its own, with
+// the page's commands routed to the page as the window routes them.
 INT_PTR CALLBACK TestUsersDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    UsersWindowState* state = UsersWindowStateOf(dialog);
     switch (message) {
     case WM_INITDIALOG:
+        AttachUsersWindowState(dialog, reinterpret_cast<UsersWindowState*>(lParam));
         return TRUE;
     case WM_MEASUREITEM:
         reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 16;
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDC_INSERT_NUMBER: InsertPoolNumbers(dialog); return TRUE;
-        case IDC_REMOVE_NUMBER: RemoveUserNumbers(dialog); return TRUE;
+        case IDC_INSERT_NUMBER: InsertPoolNumbers(dialog, state->EditNumbers); return TRUE;
+        case IDC_REMOVE_NUMBER: RemoveUserNumbers(dialog, state->EditNumbers); return TRUE;
         case IDC_NEW_NUMBER:    AddPoolNumber(dialog); return TRUE;
         }
         break;
@@ -96,18 +98,17 @@ protected:
         ProgramDirTest::SetUp();
         WNDCLASSA pool;
         if (!GetClassInfoA(AppInstance, "listboxchar", &pool)) {
-            ASSERT_TRUE(RegisterWindowClasses(AppInstance));
+            ASSERT_TRUE(RegisterNumberPoolClass(AppInstance));
         }
-        EditMode = 0;
-        EditNumbers = NumbersRecord{};
-        dialog_ = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_USERS), nullptr, TestUsersDialog, 0);
+        state_ = UsersWindowState{};
+        dialog_ = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_USERS), nullptr, TestUsersDialog,
+                                     reinterpret_cast<LPARAM>(&state_));
         ASSERT_NE(dialog_, nullptr);
     }
     void TearDown() override
     {
         if (dialog_)
             DestroyWindow(dialog_);
-        EditMode = 0;
         ProgramDirTest::TearDown();
     }
 
@@ -144,12 +145,13 @@ protected:
     }
     void SetEditNumbers(const std::vector<std::string>& numbers)
     {
-        EditNumbers = NumbersRecord{};
+        state_.EditNumbers = NumbersRecord{};
         for (size_t k = 0; k < numbers.size(); ++k)
-            std::strncpy(EditNumbers.numbers[k], numbers[k].c_str(), 19);
-        EditNumbers.count = static_cast<uint32_t>(numbers.size());
+            std::strncpy(state_.EditNumbers.numbers[k], numbers[k].c_str(), 19);
+        state_.EditNumbers.count = static_cast<uint32_t>(numbers.size());
     }
 
+    UsersWindowState state_;
     HWND dialog_ = nullptr;
 };
 
@@ -189,11 +191,11 @@ TEST_F(NumbersPageTest, FillingShowsTheUsersNumbersAndThePoolWithoutEmptyValues)
     SetKey(5, "0899");
     SetKey(40, "beyond the pool");
     SetEditNumbers({"112", "0612345678"});
-    EditNumbers.count = 1;  // what lies past the count is not the user's
+    state_.EditNumbers.count = 1;  // what lies past the count is not the user's
     AddRows(IDC_USER_NUMBERS, {"stale"});
     AddRows(IDC_POOL, {"stale"});
 
-    FillNumbersPage(dialog_);
+    FillNumbersPage(dialog_, state_.EditNumbers);
 
     EXPECT_EQ(Rows(Item(IDC_USER_NUMBERS)), (std::vector<std::string>{"112"}));
     EXPECT_EQ(Rows(Item(IDC_POOL)), (std::vector<std::string>{"0800", "3615", "0899"}));
@@ -232,16 +234,16 @@ TEST_F(NumbersPageTest, InsertingCopiesTheSelectedPoolNumbersIntoTheUsersList)
         if (c.userSelected)
             SelectUser();
         SetEditNumbers(c.user);
-        FillUserNumbersList(dialog_);
+        FillUserNumbersList(dialog_, state_.EditNumbers);
         AddRows(IDC_POOL, c.pool);
         SelectRows(IDC_POOL, c.selected);
         ModalRecorder modal;
 
-        InsertPoolNumbers(dialog_);
+        InsertPoolNumbers(dialog_, state_.EditNumbers);
 
-        EXPECT_EQ(Entries(EditNumbers), c.expected) << c.name;
+        EXPECT_EQ(Entries(state_.EditNumbers), c.expected) << c.name;
         EXPECT_EQ(Rows(Item(IDC_USER_NUMBERS)), c.expected) << c.name;
-        EXPECT_TRUE(TailIsZero(EditNumbers)) << c.name;
+        EXPECT_TRUE(TailIsZero(state_.EditNumbers)) << c.name;
         ASSERT_EQ(modal.Calls().size(), c.messages) << c.name;
         for (const ModalCall& call : modal.Calls()) {
             EXPECT_EQ(call.text, kFull) << c.name;
@@ -256,34 +258,34 @@ TEST_F(NumbersPageTest, RemovingDropsTheSelectedNumbersAndKeepsTheOthersInOrder)
 {
     SelectUser();
     SetEditNumbers({"a", "b", "c", "d", "e"});
-    FillUserNumbersList(dialog_);
+    FillUserNumbersList(dialog_, state_.EditNumbers);
     SelectRows(IDC_USER_NUMBERS, {1, 2, 4});
 
-    RemoveUserNumbers(dialog_);
+    RemoveUserNumbers(dialog_, state_.EditNumbers);
 
-    EXPECT_EQ(Entries(EditNumbers), (std::vector<std::string>{"a", "d"}));
-    EXPECT_EQ(EditNumbers.count, 2u);
-    EXPECT_TRUE(TailIsZero(EditNumbers));
+    EXPECT_EQ(Entries(state_.EditNumbers), (std::vector<std::string>{"a", "d"}));
+    EXPECT_EQ(state_.EditNumbers.count, 2u);
+    EXPECT_TRUE(TailIsZero(state_.EditNumbers));
     EXPECT_EQ(Rows(Item(IDC_USER_NUMBERS)), (std::vector<std::string>{"a", "d"}));
 
     // The last of forty goes too, and nothing is read past the record.
     SetEditNumbers(Numbered("n", 40));
-    FillUserNumbersList(dialog_);
+    FillUserNumbersList(dialog_, state_.EditNumbers);
     SelectRows(IDC_USER_NUMBERS, {0, 39});
-    RemoveUserNumbers(dialog_);
+    RemoveUserNumbers(dialog_, state_.EditNumbers);
     std::vector<std::string> left = Numbered("n", 39);
     left.erase(left.begin());
-    EXPECT_EQ(Entries(EditNumbers), left);
-    EXPECT_TRUE(TailIsZero(EditNumbers));
+    EXPECT_EQ(Entries(state_.EditNumbers), left);
+    EXPECT_TRUE(TailIsZero(state_.EditNumbers));
 }
 
 TEST_F(NumbersPageTest, RemovingWithoutASelectedUserChangesNothing)
 {
     SetEditNumbers({"a", "b"});
-    FillUserNumbersList(dialog_);
+    FillUserNumbersList(dialog_, state_.EditNumbers);
     SelectRows(IDC_USER_NUMBERS, {0});
-    RemoveUserNumbers(dialog_);
-    EXPECT_EQ(Entries(EditNumbers), (std::vector<std::string>{"a", "b"}));
+    RemoveUserNumbers(dialog_, state_.EditNumbers);
+    EXPECT_EQ(Entries(state_.EditNumbers), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST_F(NumbersPageTest, DeleteKeyRemovesTheFocusedPoolNumberAndRewritesTheKeys)
@@ -334,18 +336,18 @@ TEST_F(NumbersPageTest, DoubleClickInThePoolInsertsOnlyInEditMode)
 {
     SelectUser();
     SetEditNumbers({"1"});
-    FillUserNumbersList(dialog_);
+    FillUserNumbersList(dialog_, state_.EditNumbers);
     AddRows(IDC_POOL, {"a", "b", "c"});
     SelectRows(IDC_POOL, {0, 2});
 
-    EditMode = 0;
+    state_.EditMode = 0;
     SendMessageA(Item(IDC_POOL), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-    EXPECT_EQ(Entries(EditNumbers), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(Entries(state_.EditNumbers), (std::vector<std::string>{"1"}));
     EXPECT_EQ(SendMessageA(Item(IDC_POOL), LB_GETSELCOUNT, 0, 0), 2) << "the list's own double click ran";
 
-    EditMode = 1;
+    state_.EditMode = 1;
     SendMessageA(Item(IDC_POOL), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-    EXPECT_EQ(Entries(EditNumbers), (std::vector<std::string>{"1", "a", "c"}));
+    EXPECT_EQ(Entries(state_.EditNumbers), (std::vector<std::string>{"1", "a", "c"}));
     EXPECT_EQ(Rows(Item(IDC_USER_NUMBERS)), (std::vector<std::string>{"1", "a", "c"}));
 }
 
@@ -400,6 +402,7 @@ TEST_F(NumbersPageTest, NewNumberIsOwnedByTheWindowAndHoldsNineteenCharacters)
 {
     DialogDriver driver;
     driver.Then("Nouveau numéro", TypeLongNumber);
+    ShowNumbersPage(dialog_, 0);
     PressButton(dialog_, IDC_NEW_NUMBER);
     EXPECT_EQ(driver.StepsDone(), 1);
     EXPECT_EQ(NewNumberOwner, dialog_);
@@ -427,6 +430,7 @@ TEST_F(NumbersPageTest, NewNumberConfirmedEmptyOrDroppedLeavesNoNumber)
         DialogDriver driver;
         driver.Then("Nouveau numéro", c.action);
 
+        ShowNumbersPage(dialog_, 0);
         PressButton(dialog_, IDC_NEW_NUMBER);
 
         EXPECT_EQ(driver.StepsDone(), 1) << c.name;
@@ -442,6 +446,7 @@ TEST_F(NumbersPageTest, NewNumberConfirmedEmptyOrDroppedLeavesNoNumber)
     ReadNumberPool(dialog_);
     DialogDriver driver;
     driver.Then("Nouveau numéro", ConfirmEmpty);
+    ShowNumbersPage(dialog_, 0);
     PressButton(dialog_, IDC_NEW_NUMBER);
     EXPECT_NE(FileText(Ini()).find("NUM1=\r\n"), std::string::npos) << FileText(Ini());
 }
@@ -454,6 +459,7 @@ TEST_F(NumbersPageTest, NewNumberIsRefusedWhenThePoolHoldsForty)
     ModalRecorder modal;
     DialogDriver driver;
 
+    ShowNumbersPage(dialog_, 0);
     PressButton(dialog_, IDC_NEW_NUMBER);
 
     EXPECT_EQ(driver.StepsDone(), 0);

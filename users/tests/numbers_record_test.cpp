@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/fixtures/byte_fixture.h"
+
 // Numaut.dat as the server reads it: a 4-byte head, then 1000 records of 804
 // bytes (a 4-byte count and forty 20-byte numbers).
 namespace {
 
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = (v >> (8 * i)) & 0xFF;
-}
+using byte_fixture::Put32;
 
 void PutNumber(std::vector<uint8_t>& b, size_t recordAt, int k, const std::string& number)
 {

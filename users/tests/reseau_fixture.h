@@ -7,37 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/fixtures/byte_fixture.h"
 #include "users/user_record.h"
 
 namespace reseau_fixture {
 
-inline void PutBytes(std::vector<uint8_t>& b, size_t at, const std::string& text)
-{
-    std::memcpy(b.data() + at, text.data(), text.size());
-}
-
-inline void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v)
-{
-    b[at] = v & 0xFF;
-    b[at + 1] = v >> 8;
-}
-
-inline void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = (v >> (8 * i)) & 0xFF;
-}
-
-inline uint32_t Get32(const std::vector<uint8_t>& b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
-
-// The zero-terminated text at `at`.
-inline std::string TextAt(const std::vector<uint8_t>& b, size_t at)
-{
-    return std::string(reinterpret_cast<const char*>(b.data() + at));
-}
+using namespace byte_fixture;
 
 // The 224 header bytes of a reseau.dat as set-up creates it, written out
 // from the layout, with `userCount` users.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,9 +14,9 @@
 #include "resources/resource.h"
 #include "base/app.h"
 #include "base/drawing_objects.h"
-#include "shell/window_classes.h"
 #include "states/activity_files.h"
 #include "tests/wine/test_support.h"
+#include "users/number_pool.h"
 #include "users/numbers_record.h"
 #include "users/user_database.h"
 #include "users/user_tables.h"
@@ -79,7 +80,7 @@ protected:
         ProgramDirTest::SetUp();
         AppInstance = GetModuleHandleA(nullptr);
         CreateDrawingObjects();
-        RegisterWindowClasses(AppInstance);  // fails harmlessly when already done
+        RegisterNumberPoolClass(AppInstance);  // fails harmlessly when already done
         JournalSettings = {};
         StandaloneDialog = 0;
         SetWindowsUserNameForTests("Dupont");
@@ -140,6 +141,7 @@ protected:
     bool Closed() const { return !IsWindowVisible(dialog_); }
 
     void Press(int id) { PressButton(dialog_, id); PumpMessages(); }
+    void Key(int command) { SendDialogKey(dialog_, command); PumpMessages(); }
     void SelectRow(int row)
     {
         SendDlgItemMessageA(dialog_, IDC_USERS_LIST, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
@@ -651,10 +653,10 @@ TEST_F(UsersWindowTest, EnterAndEscapeWhileEditing)
     Open();
     Press(IDC_USER_MODIFY);
     Type(IDC_USER_NAME, "AUTRE");
-    Press(IDOK);  // the Enter key: "OK" is not taken while editing
+    Key(IDOK);  // the Enter key: "OK" is not taken while editing
     EXPECT_FALSE(Closed());
     EXPECT_TRUE(Editing());
-    Press(IDCANCEL);
+    Key(IDCANCEL);  // the Escape key
     EXPECT_FALSE(Closed());
     EXPECT_FALSE(Editing());
     EXPECT_EQ(Text(IDC_USER_NAME), "ALAIN");
@@ -812,18 +814,26 @@ TEST_F(UsersWindowTest, APasswordChangedAtTheWorkstationIsTakenOver)
 
 // ---- Help
 
+// "Ai&de" and the F1 key, which the message-filter hook turns into the help
+// command, have numbers of their own and do the same.
 TEST_F(UsersWindowTest, HelpOpensTheUsersTopic)
 {
     WriteUsers({{"ALAIN"}});
-    ModalRecorder recorder;
     Open();
-    Press(IDC_USERS_HELP);
-    ASSERT_EQ(recorder.Calls().size(), 1u);
-    EXPECT_EQ(recorder.Calls()[0].kind, "help");
-    EXPECT_EQ(recorder.Calls()[0].text, Path("\\admin.hlp"));
-    EXPECT_EQ(recorder.Calls()[0].type, static_cast<UINT>(HELP_CONTEXT));
-    EXPECT_EQ(recorder.Calls()[0].data, 101u);
-    EXPECT_FALSE(Closed());
+    struct Way { const char* what; std::function<void()> ask; } ways[] = {
+        {"Ai&de", [&] { Press(IDC_USERS_HELP); }},
+        {"F1", [&] { SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(ID_HELP_KEY, 0), 0); }},
+    };
+    for (const Way& way : ways) {
+        ModalRecorder recorder;
+        way.ask();
+        ASSERT_EQ(recorder.Calls().size(), 1u) << way.what;
+        EXPECT_EQ(recorder.Calls()[0].kind, "help") << way.what;
+        EXPECT_EQ(recorder.Calls()[0].text, Path("\\admin.hlp")) << way.what;
+        EXPECT_EQ(recorder.Calls()[0].type, static_cast<UINT>(HELP_CONTEXT)) << way.what;
+        EXPECT_EQ(recorder.Calls()[0].data, 101u) << way.what;
+        EXPECT_FALSE(Closed()) << way.what;
+    }
 }
 
 // ---- Stand-alone use ("/u"), shown modally as the console shows it

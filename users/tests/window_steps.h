@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "users/user_dir_ops.h"
+#include "users/dir_ops_plan.h"
 #include "users/user_sort.h"
 #include "users/user_tables.h"
 

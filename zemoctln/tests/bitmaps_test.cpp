@@ -10,7 +10,7 @@
 #include <set>
 
 #include "resources/resource.h"
-#include "zemoctln/tests/test_pixels.h"
+#include "tests/wine/test_pixels.h"
 #include "zemoctln/zemoctln.h"
 
 namespace {

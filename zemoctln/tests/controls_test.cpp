@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/wine/test_support.h"
-#include "zemoctln/tests/test_pixels.h"
+#include "tests/wine/test_pixels.h"
 #include "zemoctln/zemoctln.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "journal/journal_tail.h"
+#include "journal/journal_reload_plan.h"
 
 #include "journal/journal_image.h"
 

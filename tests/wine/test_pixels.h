@@ -1,5 +1,5 @@
-// Pixel access for the library's tests: bitmaps read back as COLORREF values,
-// row by row from the top.
+// Pixels for the Wine tests that check drawing: bitmaps read back as COLORREF
+// values, row by row from the top, and canvases that drawing code draws on.
 #pragma once
 #include <windows.h>
 
@@ -60,17 +60,22 @@ inline HBITMAP MakeScreenBitmap(const PixelImage& image)
     return bitmap;
 }
 
-// A memory device context drawing into a new screen-format bitmap; Take()
-// releases the bitmap from the context and returns its pixels.
+// A memory device context drawing into a new screen-format bitmap, filled
+// with `paper` at first. Take() releases the bitmap from the context and
+// returns its pixels.
 class Canvas {
 public:
-    Canvas(int width, int height)
+    Canvas(int width, int height, COLORREF paper = RGB(255, 255, 255)) : width_(width), height_(height)
     {
         HDC screen = GetDC(nullptr);
         dc_ = CreateCompatibleDC(screen);
         bitmap_ = CreateCompatibleBitmap(screen, width, height);
         ReleaseDC(nullptr, screen);
         old_ = SelectObject(dc_, bitmap_);
+        RECT all = {0, 0, width, height};
+        HBRUSH brush = CreateSolidBrush(paper);
+        FillRect(dc_, &all, brush);
+        DeleteObject(brush);
     }
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
@@ -81,6 +86,18 @@ public:
         DeleteDC(dc_);
     }
     HDC Dc() const { return dc_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
+    // The number of pixels that are not `colour`.
+    int CountOtherThan(COLORREF colour) const
+    {
+        int n = 0;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x)
+                n += At(x, y) != colour;
+        return n;
+    }
     PixelImage Take()
     {
         Release();
@@ -94,6 +111,7 @@ private:
             SelectObject(dc_, old_);
         old_ = nullptr;
     }
+    int width_, height_;
     HDC dc_;
     HBITMAP bitmap_;
     HGDIOBJ old_;
