@@ -20,8 +20,9 @@
 
 class JournalPaneTest : public ProgramDirTest {
 protected:
-    // Narrow, so that the header buttons show their titles cut.
-    static constexpr int kPaneWidth = 200;
+    // Narrow, so that the header buttons show their titles cut; a fixture of
+    // its own may set another width in its constructor.
+    int paneWidth_ = 200;
     static constexpr int kPaneHeight = 200;
 
     void SetUp() override
@@ -29,17 +30,22 @@ protected:
         ProgramDirTest::SetUp();
         CreateDrawingObjects();
         RegisterClasses();
+        // Away from the screen's edges, so that a window centred over it is
+        // not pushed back onto the screen.
         main_ = CreateWindowExA(0, "JournalPaneTestMain", "Administrateur", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
-                                100, kPaneWidth + 40, kPaneHeight + 120, nullptr, nullptr, AppInstance, nullptr);
+                                100, paneWidth_ + 40, kPaneHeight + 120, nullptr, nullptr, AppInstance, nullptr);
         ASSERT_TRUE(main_);
         MainWindow = main_;
+        // The styles the main window asks for; the pane makes itself a list
+        // without item data whatever they are.
         JournalPane = CreateWindowExA(WS_EX_CLIENTEDGE, "arrayed", "",
-                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_OWNERDRAWFIXED, 5, 60, kPaneWidth,
-                                      kPaneHeight, main_, nullptr, AppInstance, nullptr);
+                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
+                                          LBS_NOTIFY,
+                                      5, 60, paneWidth_, kPaneHeight, main_, nullptr, AppInstance, nullptr);
         ASSERT_TRUE(JournalPane);
         SendMessageA(JournalPane, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont), FALSE);
         CreateColumnHeaders(JournalPane);
-        PlaceColumnHeaders(5, 60, kPaneWidth);
+        PlaceColumnHeaders(5, 60, paneWidth_);
 
         Journal = JournalTable{};
         JournalSettings = {};
@@ -49,6 +55,7 @@ protected:
         SetGateways({"Pass1", "Paris"});
         JournalSettings.gatewayFilter = Gateways.count;
         JournalSettings.userFilter = UserCount();
+        CommandsReceived.clear();
     }
 
     void TearDown() override
@@ -109,6 +116,8 @@ protected:
     }
 
     HWND main_ = nullptr;
+    // The commands the stand-in for the main window received, in order.
+    static inline std::vector<WPARAM> CommandsReceived;
 
 private:
     static void RegisterClasses()
@@ -116,15 +125,9 @@ private:
         WNDCLASSA existing;
         if (GetClassInfoA(AppInstance, "JournalPaneTestMain", &existing))
             return;
-        // The pane's class as the console registers it: the list box's own
-        // procedure under the pane's.
-        WNDCLASSA list = {};
-        GetClassInfoA(nullptr, "LISTBOX", &list);
-        BaseListBoxProc = list.lpfnWndProc;
-        list.lpfnWndProc = JournalPaneProc;
-        list.hInstance = AppInstance;
-        list.lpszClassName = "arrayed";
-        RegisterClassA(&list);
+        // The pane's class as the console registers it.
+        if (!GetClassInfoA(AppInstance, "arrayed", &existing))
+            RegisterJournalPaneClass(AppInstance);
         WNDCLASSA main = {};
         main.lpfnWndProc = MainProc;
         main.hInstance = AppInstance;
@@ -134,11 +137,12 @@ private:
     }
 
     // Routes the column commands and the pane's owner-draw requests as the
-    // console's main window does.
+    // console's main window does, and notes every command it receives.
     static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
         switch (message) {
         case WM_COMMAND:
+            CommandsReceived.push_back(wParam);
             if (LOWORD(wParam) >= 5 && LOWORD(wParam) <= 11)
                 SortJournal(LOWORD(wParam));
             return 0;
