@@ -41,8 +41,8 @@ void RemoveGatewayAt(int position);
 // it in every journal record. Whether the journal was renamed.
 bool RenameGatewayInJournal(const std::string& oldName, int position);
 
-// 1 when a gateway other than the one at CurrentGateway has exactly this
-// name, else 0.
+// 1 when a gateway other than the one at CurrentGateway has this name, in
+// any letter case, else 0.
 int IsGatewayNameTaken(const char* name);
 
 // Tells the server that the configuration of the gateway at `position`

@@ -121,8 +121,14 @@ bool IsGatewayNameTaken(const GatewayTable& table, int current, std::string_view
 {
     int used = std::clamp(table.count, 0, MaxGateways);
     for (int i = 0; i < used; ++i) {
-        if (i != current && GatewayNameOf(table.slots[i]) == name)
+        if (i != current && EqualIgnoringCase(GatewayNameOf(table.slots[i]), name))
             return true;
     }
     return false;
+}
+
+void SetGatewayName(GatewayRecord& record, std::string_view name)
+{
+    std::memset(record.name, 0, sizeof record.name);
+    std::memcpy(record.name, name.data(), std::min(name.size(), kGatewayNameLength));
 }

@@ -77,6 +77,16 @@ int AddGatewaySlot(GatewayTable& table);
 // used slots changes nothing; returns whether a slot was removed.
 bool RemoveGatewaySlot(GatewayTable& table, int position);
 
-// Whether a gateway other than the one at `current` has exactly this name
-// (byte for byte, case counts). With no gateway, never.
+// Whether a gateway other than the one at `current` has this name, in any
+// letter case: two such names would share the ".pcp" file on the platform's
+// file system. With no gateway, never.
 bool IsGatewayNameTaken(const GatewayTable& table, int current, std::string_view name);
+
+// The longest name the administrator can give a gateway: what the gateway
+// field of a journal record holds, so that the journal's records and its
+// filter always carry the whole name.
+constexpr size_t kGatewayNameLength = 49;
+
+// Gives the gateway `name`, cut to kGatewayNameLength characters, in a field
+// that is zero after it.
+void SetGatewayName(GatewayRecord& record, std::string_view name);

@@ -12,6 +12,11 @@
 #include "states/activity_files.h"
 
 LineTables WorkLines;
+LineSlotMap WorkLineSlots = FirstLineSlots();
+
+// Every base name the work copy's lines carried since it was opened: the
+// files a commit may have to delete from the gateway directory.
+static std::vector<std::string> KnownConfigNames;
 
 // One spelling per file, the one the files are created with: the server
 // and the modem configuration library open them by these names.
@@ -89,34 +94,75 @@ static int LineCount(const LineTables& tables)
     return std::min<int>(tables.tableHeader.count, MaxLines);
 }
 
-// Every ".cnf" and ".cmd" file name of the lines held in WorkLines.
-static std::vector<std::string> WorkLineFileNames()
+static std::span<const LineRecord> WorkRecords()
+{
+    return std::span<const LineRecord>(WorkLines.records).first(LineCount(WorkLines));
+}
+
+// The ".cnf" and ".cmd" file names of the given base names.
+static std::vector<std::string> FileNamesOf(std::span<const std::string> bases)
 {
     std::vector<std::string> names;
-    for (int i = 0; i < LineCount(WorkLines); ++i) {
-        for (const std::string& base : ConfigNamesOf(WorkLines.records[i])) {
-            names.push_back("\\" + base + ".cnf");
-            names.push_back("\\" + base + ".cmd");
-        }
+    for (const std::string& base : bases) {
+        names.push_back("\\" + base + ".cnf");
+        names.push_back("\\" + base + ".cmd");
     }
     return names;
 }
 
-void OpenWorkCopy(HWND window, const std::string& dir)
+// Every ".cnf" and ".cmd" file name of the lines held in WorkLines.
+static std::vector<std::string> WorkLineFileNames()
+{
+    std::vector<std::string> bases;
+    for (const LineRecord& record : WorkRecords()) {
+        for (const std::string& base : ConfigNamesOf(record))
+            bases.push_back(base);
+    }
+    return FileNamesOf(bases);
+}
+
+static void RememberConfigNames()
+{
+    for (const LineRecord& record : WorkRecords()) {
+        for (const std::string& base : ConfigNamesOf(record))
+            KnownConfigNames.push_back(base);
+    }
+}
+
+bool OpenWorkCopy(HWND window, const std::string& dir)
 {
     MakeDirectory(WorkDir(dir));
     CopyToWorkDir(dir, kLineFileName, FALSE);
     CopyToWorkDir(dir, kDialSettingsFileName, FALSE);
-    LoadLineTables(window, dir, WorkLines);
+    bool loaded = LoadLineTables(window, dir, WorkLines);
+    WorkLineSlots = FirstLineSlots();
+    KnownConfigNames.clear();
+    RememberConfigNames();
     for (const std::string& name : WorkLineFileNames())
         CopyToWorkDir(dir, name, FALSE);
+    return loaded;
 }
 
-void ReloadWorkCopy(HWND window, const std::string& workDir, int index)
+WorkReload ReloadWorkCopy(HWND window, const std::string& workDir, int index)
 {
-    bool added = index == LineCount(WorkLines);
-    LoadLineTables(window, workDir, WorkLines);
+    int count = LineCount(WorkLines);
+    bool added = index == count;
+    LineTables reloaded;
+    if (!LoadLineTables(window, workDir, reloaded))
+        return WorkReload::Unreadable;
+    int expected = added ? count + 1 : count;
+    if (index < 0 || index > count || LineCount(reloaded) != expected)
+        return WorkReload::Unchanged;
+    if (added) {
+        int slot = FreeLineSlot(WorkLineSlots, count);
+        if (slot < 0)
+            return WorkReload::Unchanged;
+        WorkLineSlots[index] = static_cast<int8_t>(slot);
+    }
+    WorkLines = reloaded;
     PrepareChosenLine(WorkLines, index, added);
+    RememberConfigNames();
+    return WorkReload::Done;
 }
 
 bool WriteWorkLineRecords(const std::string& dir)
@@ -142,12 +188,15 @@ bool WriteWorkLineSettings(const std::string& dir)
 
 bool RemoveLine(const std::string& dir, int index)
 {
-    if (index < 0 || index >= LineCount(WorkLines) || LineState(CurrentGateway, index) != kLineStateUnreachable)
+    int count = LineCount(WorkLines);
+    if (index < 0 || index >= count ||
+        LineState(CurrentGateway, WorkLineSlots[index]) != kLineStateUnreachable)
         return false;
     for (const std::string& base : ConfigNamesOf(WorkLines.records[index])) {
         RemoveFile(WorkDir(dir) + "\\" + base + ".cnf");
         RemoveFile(WorkDir(dir) + "\\" + base + ".cmd");
     }
+    RemoveLineSlot(WorkLineSlots, count, index);
     return RemoveLineAt(WorkLines, index);
 }
 
@@ -180,31 +229,93 @@ bool WriteSpeakerByte(const std::string& dir, int index, int mode)
     return WriteFileAt(SpeakerFile(dir, index), kSpeakerModeAt, byte);
 }
 
-static void CopyFromWorkDir(const std::string& dir, const std::string& name)
+void ReadSpeakerMode(HWND speakerList, int index, const std::string& dir)
 {
-    CopyFileOver(WorkDir(dir) + name, dir + name);
+    auto mode = ReadSpeakerByte(dir, index);
+    if (!mode)
+        return;
+    bool listed = *mode >= 0 && *mode < SendMessageA(speakerList, CB_GETCOUNT, 0, 0);
+    SendMessageA(speakerList, CB_SETCURSEL, listed ? static_cast<WPARAM>(*mode) : static_cast<WPARAM>(-1), 0);
 }
 
-bool CommitWorkCopy(const std::string& dir)
+bool WriteSpeakerMode(HWND speakerList, int index, const std::string& dir)
 {
-    // Everything in the directory goes first: never without a work copy to
-    // put back.
-    if (!FileExists(WorkDir(dir) + kLineFileName) || !FileExists(WorkDir(dir) + kDialSettingsFileName))
+    auto mode = SendMessageA(speakerList, CB_GETCURSEL, 0, 0);
+    auto modes = SendMessageA(speakerList, CB_GETCOUNT, 0, 0);
+    if (mode < 0 || mode >= modes || mode > INT8_MAX)
         return false;
-    DeleteFilesIn(dir);
-    CopyFromWorkDir(dir, kLineFileName);
-    CopyFromWorkDir(dir, kDialSettingsFileName);
-    for (const std::string& name : WorkLineFileNames())
-        CopyFromWorkDir(dir, name);
+    return WriteSpeakerByte(dir, index, static_cast<int>(mode));
+}
+
+// The content the gateway file has now, kept for putting it back. False when
+// the file is there but cannot be read.
+static bool SaveForUndo(const std::string& path, CommitUndo& saved)
+{
+    auto content = ReadWholeFile(path);
+    if (!content && FileExists(path))
+        return false;
+    saved.push_back({path, std::move(content)});
+    return true;
+}
+
+bool UndoCommit(const CommitUndo& undo)
+{
+    bool restored = true;
+    for (auto file = undo.rbegin(); file != undo.rend(); ++file) {
+        if (file->content)
+            restored = ReplaceFileSafely(file->path, *file->content) && restored;
+        else if (FileExists(file->path))
+            restored = RemoveFile(file->path) && restored;
+    }
+    return restored;
+}
+
+bool CommitWorkCopy(const std::string& dir, CommitUndo* undo)
+{
+    // Everything to write is read first, the line files last: a server that
+    // reads the gateway meanwhile finds a line's files before its record.
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> writes;
+    for (const std::string& name : WorkLineFileNames()) {
+        if (auto content = ReadWholeFile(WorkDir(dir) + name))
+            writes.emplace_back(name, std::move(*content));
+    }
+    for (const char* name : {kDialSettingsFileName, kLineFileName}) {
+        auto content = ReadWholeFile(WorkDir(dir) + name);
+        if (!content)
+            return false;
+        writes.emplace_back(name, std::move(*content));
+    }
+    std::vector<std::string> stale;
+    for (const std::string& name : FileNamesOf(StaleConfigNames(KnownConfigNames, WorkRecords()))) {
+        if (FileExists(dir + name))
+            stale.push_back(name);
+    }
+
+    CommitUndo saved;
+    for (const auto& write : writes) {
+        if (!SaveForUndo(dir + write.first, saved))
+            return false;
+    }
+    for (const std::string& name : stale) {
+        if (!SaveForUndo(dir + name, saved))
+            return false;
+    }
+    for (size_t n = 0; n < writes.size(); ++n) {
+        if (!ReplaceFileSafely(dir + writes[n].first, writes[n].second)) {
+            UndoCommit(CommitUndo(saved.begin(), saved.begin() + n + 1));
+            return false;
+        }
+    }
+    // The files of lines that are gone are dropped only once the new ones
+    // are all in place; one that cannot be deleted only stays behind.
+    for (const std::string& name : stale)
+        RemoveFile(dir + name);
+    if (undo)
+        *undo = std::move(saved);
     return true;
 }
 
 void DiscardWorkCopy(const std::string& dir)
 {
-    std::string work = WorkDir(dir);
-    RemoveFile(work + kLineFileName);
-    RemoveFile(work + kDialSettingsFileName);
-    for (const std::string& name : WorkLineFileNames())
-        RemoveFile(work + name);
-    RemoveEmptyDirectory(work);
+    DeleteTree(WorkDir(dir));
 }

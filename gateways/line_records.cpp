@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ansi_case.h"
 #include "gateways/file_name.h"
 #include "base/le_bytes.h"
 
@@ -317,6 +318,24 @@ std::vector<std::string> ConfigNamesOf(const LineRecord& record)
             names.push_back(name);
     }
     return names;
+}
+
+std::vector<std::string> StaleConfigNames(std::span<const std::string> known, std::span<const LineRecord> lines)
+{
+    std::vector<std::string> stale;
+    for (const std::string& name : known) {
+        bool carried = false;
+        for (const LineRecord& record : lines) {
+            for (const std::string& current : ConfigNamesOf(record))
+                carried = carried || EqualIgnoringCase(current, name);
+        }
+        bool listed = false;
+        for (const std::string& already : stale)
+            listed = listed || EqualIgnoringCase(already, name);
+        if (!carried && !listed)
+            stale.push_back(name);
+    }
+    return stale;
 }
 
 std::optional<int> SpeakerModeIn(std::span<const uint8_t> head)

@@ -194,6 +194,11 @@ std::string ActiveConfigName(const LineRecord& record, const LineSettings& setti
 // out the empty ones and those that could lead out of the gateway directory.
 std::vector<std::string> ConfigNamesOf(const LineRecord& record);
 
+// The base names among `known` that none of `lines` carries any more, in
+// any letter case (the platform's file names ignore it): the files of lines
+// that were removed or given other names.
+std::vector<std::string> StaleConfigNames(std::span<const std::string> known, std::span<const LineRecord> lines);
+
 // The speaker mode (a signed byte) in the first bytes of a ".cnf" file, or
 // nothing when they do not reach it.
 std::optional<int> SpeakerModeIn(std::span<const uint8_t> head);

@@ -103,6 +103,35 @@
 #define IDC_PRINT_PROGRESS_TEXT 1600
 #define IDS_EXPORT_FILTER       9
 
+// Gateway configuration "Configuration de la passerelle".
+#define IDD_GATEWAY_CONFIG          410
+#define IDC_CONFIG_NAME_LABEL       1350
+#define IDC_CONFIG_NAME             1351
+#define IDC_CONFIG_DIRECT_IP        1352
+#define IDC_CONFIG_LINES_GROUP      1353
+#define IDC_CONFIG_LINES            1354
+#define IDC_CONFIG_ADD              1355
+#define IDC_CONFIG_MODIFY           1356
+#define IDC_CONFIG_REMOVE           1357
+#define IDC_CONFIG_QUOREL_GROUP     1358
+#define IDC_CONFIG_QUOREL_DIALING   1359
+#define IDC_CONFIG_WINDOWS_DIALING  1360
+#define IDC_CONFIG_PREFIX_LABEL     1361
+#define IDC_CONFIG_PREFIX           1362
+#define IDC_CONFIG_PREFIX_ENABLED   1363
+#define IDC_CONFIG_DIAL_TYPE_LABEL  1364
+#define IDC_CONFIG_DIAL_TYPE        1365
+#define IDC_CONFIG_WINDOWS_GROUP    1366
+#define IDC_CONFIG_LOCATIONS        1367
+#define IDC_CONFIG_LOCATION_MODIFY  1368
+#define IDC_CONFIG_LINE_GROUP       1369
+#define IDC_CONFIG_SPEAKER_LABEL    1370
+#define IDC_CONFIG_SPEAKER          1371
+#define IDC_CONFIG_NETWORK_LABEL    1372
+#define IDC_CONFIG_NETWORK          1373
+#define IDC_CONFIG_RAS              1374
+#define IDC_CONFIG_HELP             1375
+
 // Blocks of the windows still to come, so that each has its own numbers:
 //   gateways window            dialogs 400-409, controls 1300-1349
 //   gateway configuration      dialogs 410-419, controls 1350-1399

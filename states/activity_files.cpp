@@ -1,5 +1,6 @@
 #include "states/activity_files.h"
 
+#include <algorithm>
 #include <span>
 #include <string>
 
@@ -89,6 +90,28 @@ void WriteGatewayActivity(int j)
     auto at = GatewayActivityRecordAt(j);
     if (at)
         WriteFileAt(GatewayActivityPath(), *at, GatewayRecordBytes(GatewayActivity, j));
+}
+
+bool ReadGatewayRecord(int j)
+{
+    auto at = GatewayActivityRecordAt(j);
+    if (!at)
+        return false;
+    std::array<uint8_t, kGatewayActivityRecordSize> record{};
+    if (ReadFileAt(GatewayActivityPath(), *at, record) != static_cast<long long>(record.size()))
+        return false;
+    std::copy(record.begin(), record.end(), GatewayActivity.begin() + *at);
+    GatewayActiveFlags[j] = record[kGatewayActiveAt];
+    return true;
+}
+
+bool WriteGatewayByte(int j, size_t field)
+{
+    auto at = GatewayActivityRecordAt(j);
+    if (!at || field >= kGatewayActivityRecordSize)
+        return false;
+    const uint8_t byte[1] = {GatewayActivity[*at + field]};
+    return WriteFileAt(GatewayActivityPath(), *at + field, byte);
 }
 
 bool ReleaseHeldLines()

@@ -47,6 +47,16 @@ void ClearGatewayActive(int j);
 // for j = -1, the whole 152-byte image from offset 0.
 void WriteGatewayActivity(int j);
 
+// Reads record j of ActPass.dat into GatewayActivity, so that a change
+// starts from what the server wrote last; its Active flag is refreshed too.
+// Whether the record was read whole (else the image keeps what it had).
+bool ReadGatewayRecord(int j);
+
+// Writes one byte of record j of GatewayActivity in place: `field` is
+// kConfigChangedAt or LineStateAt(k). Every other byte of the file
+// stays the server's. Whether it was written.
+bool WriteGatewayByte(int j, size_t field);
+
 // When the main window is created, after ReadActivityFiles: lines left held
 // by a console that ended while configuring a gateway are released (every
 // line state 1 becomes 0) and, if any was, the whole image is written

@@ -34,6 +34,12 @@ constexpr size_t kFirstLineStateAt = 3;
 constexpr size_t kLineStateStride = 2;
 static_assert(kFirstLineStateAt + kLineStateStride * (MaxLines - 1) < kGatewayActivityRecordSize);
 
+// Where the state of line k lies in a gateway record.
+constexpr size_t LineStateAt(int k)
+{
+    return kFirstLineStateAt + kLineStateStride * static_cast<size_t>(k);
+}
+
 // What the server says a line is doing. The console holds a line by setting
 // it to kLineStateUnreachable while it configures the gateway.
 enum LineStateValue : uint8_t {

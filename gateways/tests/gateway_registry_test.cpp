@@ -43,6 +43,11 @@ Bytes JournalDat(const std::vector<std::string>& gateways)
     return bytes;
 }
 
+void CancelDialog(HWND dialog)
+{
+    PressButton(dialog, IDCANCEL);
+}
+
 std::vector<std::string> JournalGateways(const Bytes& journal)
 {
     std::vector<std::string> names;
@@ -295,7 +300,8 @@ TEST_F(GatewayRegistryTest, NameTakenByAnotherPositionOnly)
     CurrentGateway = 1;
     EXPECT_EQ(IsGatewayNameTaken("Pass0"), 1);
     EXPECT_EQ(IsGatewayNameTaken("Pass1"), 0);
-    EXPECT_EQ(IsGatewayNameTaken("PASS0"), 0);
+    EXPECT_EQ(IsGatewayNameTaken("PASS0"), 1);
+    EXPECT_EQ(IsGatewayNameTaken("pass1"), 0);
 }
 
 // The gateways window as the three commands see it: a parent that records
@@ -372,11 +378,15 @@ TEST_F(GatewayCommandsTest, FullTableRefusesTheNinthGateway)
 
 TEST_F(GatewayCommandsTest, UnconfirmedNewGatewayIsDeletedAgain)
 {
-    // The configuration dialog confirms nothing yet: the new gateway goes.
+    // The configuration dialog is cancelled: the new gateway goes.
     CreateGateways(1);
     Bytes before = ReadBytes(AdminPath());
     ModalRecorder modal;
+    DialogDriver driver;
+    driver.Then("Configuration de la passerelle", CancelDialog);
     EXPECT_EQ(CreateGateway(gatewayList_, lineList_), 0);
+    EXPECT_EQ(driver.StepsDone(), 1);
+    EXPECT_EQ(driver.Unexpected(), 0);
     EXPECT_TRUE(modal.Calls().empty());
     EXPECT_EQ(Selections(), (std::vector<int>{1, 0}));  // the new one while it existed, then the last one
     EXPECT_EQ(Gateways.count, 1);
@@ -425,7 +435,10 @@ TEST_F(GatewayCommandsTest, ModifyWorksOnTheSelectedGatewayAndKeepsTheJournal)
     WriteBytes(Path("\\Journal.dat"), journal);
     CurrentGateway = 0;
     Select(2);
+    DialogDriver driver;
+    driver.Then("Configuration de la passerelle", CancelDialog);
     ModifyGateway(gatewayList_);
+    EXPECT_EQ(driver.StepsDone(), 1);
     EXPECT_EQ(CurrentGateway, 2);
     EXPECT_EQ(ReadBytes(Path("\\Journal.dat")), journal);  // the name did not change
 }

@@ -189,7 +189,7 @@ TEST(GatewayRemoval, PositionOutsideTheUsedSlotsChangesNothing)
     EXPECT_EQ(empty.count, 0);
 }
 
-TEST(GatewayNames, TakenOnlyByAnotherPositionWithExactlyThatName)
+TEST(GatewayNames, TakenOnlyByAnotherPositionWithThatNameInAnyCase)
 {
     GatewayTable table;
     for (int i = 0; i < 3; ++i)
@@ -200,7 +200,10 @@ TEST(GatewayNames, TakenOnlyByAnotherPositionWithExactlyThatName)
         {1, "Nord", false},  // its own name
         {0, "Nord", true},
         {2, "Nord", true},
-        {0, "nord", false},  // case counts
+        {0, "nord", true},   // the same file name on the platform
+        {0, "NORD", true},
+        {0, "sUD", true},
+        {2, "sud", false},   // its own name in another case
         {0, "Nor", false},
         {0, "Nord ", false},
         {0, "Pass0", false},
@@ -269,4 +272,28 @@ TEST(GatewayNames, EveryNewGatewayOfAFullRunGetsAFreeName)
     EXPECT_STREQ(table.slots[7].name, "Pass8");
     for (int i = 0; i < 8; ++i)
         EXPECT_FALSE(IsGatewayNameTaken(table, i, table.slots[i].name)) << i;
+}
+
+TEST(GatewayNames, NameIsStoredCutToWhatTheJournalHoldsInAZeroedField)
+{
+    struct Case { std::string name; std::string stored; } cases[] = {
+        {"Standard", "Standard"},
+        {std::string(49, 'a'), std::string(49, 'a')},
+        {std::string(50, 'b'), std::string(49, 'b')},
+        {std::string(200, 'c'), std::string(49, 'c')},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        GatewayTable table;
+        AddGatewaySlot(table);
+        std::memset(table.slots[0].name, 0x5A, sizeof table.slots[0].name);  // an old, longer name
+        table.slots[0].name[127] = 0;
+        SetGatewayName(table.slots[0], c.name);
+        auto image = EncodeGatewayTable(table);
+        // Slot 0's name field: 128 bytes from offset 12.
+        std::string stored(reinterpret_cast<const char*>(image.data() + 12));
+        EXPECT_EQ(stored, c.stored) << c.name.size();
+        for (size_t at = 12 + c.stored.size(); at < 12 + 128; ++at)
+            ASSERT_EQ(image[at], 0) << c.name.size() << " at " << at;
+    }
 }

@@ -159,7 +159,7 @@ TEST_F(LineFilesTest, CommittedThreeLineConfigurationHoldsExactlyThreeRecords)
     EXPECT_EQ(ReadBytes(File("Fax0Mid.mid")).size(), 128u + 3 * 512);
     EXPECT_EQ(ReadBytes(File("GSM3.cnf")), Pattern(600, 7));
     EXPECT_EQ(ReadBytes(File("GSM3.cmd")), Pattern(80, 8));
-    EXPECT_FALSE(Exists(File("server.log")));  // a commit leaves only what the work copy brings
+    EXPECT_EQ(ReadBytes(File("server.log")), Pattern(10, 99));  // the server's own file stays
     EXPECT_FALSE(DirExists(GatewayDir() + "\\cfgtemp"));
 }
 
@@ -231,15 +231,17 @@ TEST_F(LineFilesTest, CancellingLeavesTheCommittedFilesAsTheyWere)
     EXPECT_FALSE(DirExists(GatewayDir() + "\\cfgtemp"));
 }
 
-TEST_F(LineFilesTest, WorkDirectoryStaysWhenOtherFilesAreLeftInIt)
+TEST_F(LineFilesTest, WorkDirectoryGoesWithWhateverIsLeftInIt)
 {
     WriteThreeLines();
     OpenWorkCopy(nullptr, GatewayDir());
     WriteBytes(Work("OLD9.cnf"), Pattern(10, 1));  // left by a device that was replaced
+    WriteBytes(Work("comlines.dat.new"), Pattern(10, 2));
+    CreateDirectoryA(Work("sub").c_str(), nullptr);
     DiscardWorkCopy(GatewayDir());
-    EXPECT_TRUE(DirExists(GatewayDir() + "\\cfgtemp"));
-    EXPECT_FALSE(Exists(Work("comlines.dat")));
-    EXPECT_FALSE(Exists(Work("MODEM1.cnf")));
+    EXPECT_FALSE(DirExists(GatewayDir() + "\\cfgtemp"));
+    EXPECT_EQ(ReadBytes(File("MODEM1.cnf")), Pattern(600, 1));
+    EXPECT_EQ(ReadBytes(File("server.log")), Pattern(10, 99));
 }
 
 TEST_F(LineFilesTest, ChosenLineWithoutNetworkTypeIsStoredAsRtc)
@@ -369,4 +371,158 @@ TEST_F(LineFilesTest, LineFileNamesNeverReachOutOfTheGatewayDirectory)
     EXPECT_EQ(ReadBytes(outside), Pattern(500, 3));
     EXPECT_EQ(ReadBytes(Path("\\zq.cnf")), Pattern(500, 4));
     DeleteFileA(outside.c_str());
+}
+
+TEST_F(LineFilesTest, CommitDeletesOnlyTheFilesOfLinesThatAreGone)
+{
+    WriteThreeLines();
+    WriteBytes(File("L9RTC.cnf"), Pattern(30, 5));  // the server's, of no line it was given
+    WriteBytes(File("journal.tmp"), Pattern(30, 6));
+    OpenWorkCopy(nullptr, GatewayDir());
+    SetLineState(0, 1, 1);
+    ASSERT_TRUE(RemoveLine(GatewayDir(), 1));
+    ASSERT_TRUE(WriteWorkLineRecords(GatewayDir()));
+    ASSERT_TRUE(WriteWorkLineSettings(GatewayDir()));
+    ASSERT_TRUE(CommitWorkCopy(GatewayDir()));
+
+    std::map<std::string, Bytes> files = FilesIn(GatewayDir());
+    std::vector<std::string> names;
+    for (const auto& file : files)
+        names.push_back(file.first);
+    EXPECT_EQ(names, (std::vector<std::string>{"Fax0Mid.mid", "GSM3.cmd", "GSM3.cnf", "L9RTC.cnf", "MODEM1.cmd",
+                                               "MODEM1.cnf", "comlines.dat", "journal.tmp", "server.log"}));
+    EXPECT_EQ(files["L9RTC.cnf"], Pattern(30, 5));
+    EXPECT_EQ(files["journal.tmp"], Pattern(30, 6));
+}
+
+TEST_F(LineFilesTest, CommitOfALineGivenOtherFilesDropsItsOldOnes)
+{
+    WriteThreeLines();
+    OpenWorkCopy(nullptr, GatewayDir());
+    // What the modem configuration library writes when line 0 gets a device
+    // of another kind: new base names and their files.
+    std::vector<Line> changed = kThreeLines;
+    changed[0] = {0, "Modem USB", "L1RTC", "L1GSM", "", 3};
+    WriteBytes(Work("comlines.dat"), LineFile(changed, 3));
+    WriteBytes(Work("L1RTC.cnf"), Pattern(512, 40));
+    WriteBytes(Work("L1RTC.cmd"), Pattern(20, 41));
+    WriteBytes(Work("L1GSM.cnf"), Pattern(512, 42));
+    ASSERT_EQ(ReloadWorkCopy(nullptr, GatewayDir() + "\\cfgtemp", 0), WorkReload::Done);
+    ASSERT_TRUE(CommitWorkCopy(GatewayDir()));
+    DiscardWorkCopy(GatewayDir());
+
+    EXPECT_FALSE(Exists(File("MODEM1.cnf")));
+    EXPECT_FALSE(Exists(File("MODEM1.cmd")));
+    EXPECT_EQ(ReadBytes(File("L1RTC.cnf")), Pattern(512, 40));
+    EXPECT_EQ(ReadBytes(File("L1GSM.cnf")), Pattern(512, 42));
+    EXPECT_TRUE(Exists(File("ISDN2.cnf")));
+    EXPECT_TRUE(Exists(File("server.log")));
+    EXPECT_FALSE(DirExists(GatewayDir() + "\\cfgtemp"));
+}
+
+TEST_F(LineFilesTest, CommitThatCannotWriteEveryFilePutsTheOthersBack)
+{
+    WriteThreeLines();
+    OpenWorkCopy(nullptr, GatewayDir());
+    SetLineState(0, 0, 1);
+    ASSERT_TRUE(RemoveLine(GatewayDir(), 0));  // MODEM1's files are to go
+    SetPrefix(WorkLines.settings[0], "77");
+    ASSERT_TRUE(WriteWorkLineRecords(GatewayDir()));
+    ASSERT_TRUE(WriteWorkLineSettings(GatewayDir()));
+    WriteBytes(Work("GSM3.cnf"), Pattern(600, 50));
+    auto before = FilesIn(GatewayDir());
+
+    // Another program holds one file so that it can be neither replaced nor
+    // written: the last one a commit writes, then one before it.
+    for (const char* held : {"comlines.dat", "GSM3.cnf"}) {
+        HANDLE file = CreateFileA(File(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CommitUndo undo;
+        EXPECT_FALSE(CommitWorkCopy(GatewayDir(), &undo)) << held;
+        CloseHandle(file);
+        EXPECT_TRUE(undo.empty()) << held;
+        EXPECT_EQ(FilesIn(GatewayDir()), before) << held;
+    }
+    ASSERT_TRUE(CommitWorkCopy(GatewayDir()));
+    EXPECT_EQ(ReadBytes(File("GSM3.cnf")), Pattern(600, 50));
+    EXPECT_FALSE(Exists(File("MODEM1.cnf")));
+}
+
+TEST_F(LineFilesTest, UndoingACommitPutsBackWhatItReplacedAndRemovesWhatItCreated)
+{
+    WriteThreeLines();
+    DeleteFileA(File("GSM3.cmd").c_str());  // a line file the gateway lacked
+    OpenWorkCopy(nullptr, GatewayDir());
+    WriteBytes(Work("GSM3.cmd"), Pattern(40, 60));
+    SetLineState(0, 1, 1);
+    ASSERT_TRUE(RemoveLine(GatewayDir(), 1));
+    ASSERT_TRUE(WriteWorkLineRecords(GatewayDir()));
+    ASSERT_TRUE(WriteWorkLineSettings(GatewayDir()));
+    auto before = FilesIn(GatewayDir());
+
+    CommitUndo undo;
+    ASSERT_TRUE(CommitWorkCopy(GatewayDir(), &undo));
+    EXPECT_NE(FilesIn(GatewayDir()), before);
+    EXPECT_TRUE(UndoCommit(undo));
+    EXPECT_EQ(FilesIn(GatewayDir()), before);
+}
+
+TEST_F(LineFilesTest, ReloadThatDoesNotShowTheLineKeepsTheLines)
+{
+    WriteThreeLines();
+    OpenWorkCopy(nullptr, GatewayDir());
+    struct Case { const char* what; int index; int count; bool damaged; WorkReload result; } cases[] = {
+        {"added line missing", 3, 3, false, WorkReload::Unchanged},
+        {"two lines added", 3, 5, false, WorkReload::Unchanged},
+        {"changed line gone", 1, 2, false, WorkReload::Unchanged},
+        {"index beyond the lines", 5, 4, false, WorkReload::Unchanged},
+        {"settings damaged", 3, 4, true, WorkReload::Unreadable},
+    };
+    std::vector<Line> lines = kThreeLines;
+    lines.push_back({4, "Modem USB", "USB4", "", "", 1});
+    lines.push_back({5, "Modem USB 2", "USB5", "", "", 1});
+    std::vector<Settings> settings = {{0, 1, "0", 1}, {2, 0, "9", 0}, {1, 1, "", 0}, {0, 1, "", 0}, {0, 1, "", 0}};
+    for (const auto& c : cases) {
+        WriteBytes(Work("comlines.dat"), LineFile(std::vector<Line>(lines.begin(), lines.begin() + c.count),
+                                                  static_cast<uint16_t>(c.count)));
+        Bytes mid = DialSettingsFile(settings, 0);
+        if (c.damaged)
+            mid[0] ^= 1;
+        WriteBytes(Work("Fax0Mid.mid"), mid);
+        ModalRecorder modal;
+        EXPECT_EQ(ReloadWorkCopy(nullptr, GatewayDir() + "\\cfgtemp", c.index), c.result) << c.what;
+        EXPECT_EQ(WorkLines.tableHeader.count, 3) << c.what;
+        EXPECT_STREQ(WorkLines.records[2].modemName, "Modem GSM") << c.what;
+        EXPECT_STREQ(WorkLines.settings[1].prefix, "9") << c.what;
+        EXPECT_EQ(WorkLineSlots[2], 2) << c.what;
+    }
+}
+
+TEST_F(LineFilesTest, LinesKeepTheirActivitySlotsThroughRemovalsAndAdditions)
+{
+    WriteThreeLines();
+    OpenWorkCopy(nullptr, GatewayDir());
+    SetLineState(0, 1, 1);
+    ASSERT_TRUE(RemoveLine(GatewayDir(), 1));
+    // Line 1 is now the GSM line, whose state is in slot 2: the server uses it.
+    SetLineState(0, 2, 4);
+    EXPECT_FALSE(RemoveLine(GatewayDir(), 1));
+    EXPECT_EQ(WorkLines.tableHeader.count, 2);
+    SetLineState(0, 2, 1);
+
+    // A line added takes the slot left free.
+    std::vector<Line> lines = {kThreeLines[0], kThreeLines[2], {4, "Modem USB", "USB4", "", "", 1}};
+    WriteBytes(Work("comlines.dat"), LineFile(lines, 3));
+    WriteBytes(Work("Fax0Mid.mid"), DialSettingsFile({{0, 1, "0", 1}, {1, 1, "", 0}, {0, 0, "", 0}}, 0));
+    ASSERT_EQ(ReloadWorkCopy(nullptr, GatewayDir() + "\\cfgtemp", 2), WorkReload::Done);
+    EXPECT_EQ(WorkLineSlots[0], 0);
+    EXPECT_EQ(WorkLineSlots[1], 2);
+    EXPECT_EQ(WorkLineSlots[2], 1);
+    ASSERT_TRUE(RemoveLine(GatewayDir(), 1));
+    EXPECT_STREQ(WorkLines.records[1].modemName, "Modem USB");
+    EXPECT_EQ(WorkLineSlots[1], 1);
+
+    OpenWorkCopy(nullptr, GatewayDir());  // a new work copy starts from the server's slots
+    EXPECT_EQ(WorkLineSlots[1], 1);
+    EXPECT_EQ(WorkLineSlots[2], 2);
 }

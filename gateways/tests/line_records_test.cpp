@@ -316,6 +316,22 @@ TEST(LineFileNames, OnlyNamesThatStayInTheGatewayDirectory)
     EXPECT_EQ(ActiveConfigName(tables.records[1], tables.settings[1]), "");
 }
 
+TEST(LineFileNames, StaleNamesAreThoseNoLineCarriesAnyMore)
+{
+    LineTables tables = ThreeLineTables();  // MODEM1; ISDN2, ISDN2B; GSM3
+    std::vector<std::string> known = {"MODEM1", "ISDN2", "ISDN2B", "GSM3", "OLD7", "old7", "L1RTC"};
+    auto lines = std::span(tables.records).first(3);
+    EXPECT_EQ(StaleConfigNames(known, lines), (std::vector<std::string>{"OLD7", "L1RTC"}));
+
+    ASSERT_TRUE(RemoveLineAt(tables, 1));
+    EXPECT_EQ(StaleConfigNames(known, std::span(tables.records).first(2)),
+              (std::vector<std::string>{"ISDN2", "ISDN2B", "OLD7", "L1RTC"}));
+
+    std::strcpy(tables.records[0].configNames[0], "modem1");  // the same file on the platform
+    EXPECT_EQ(StaleConfigNames({known.data(), 1}, std::span(tables.records).first(2)), std::vector<std::string>{});
+    EXPECT_EQ(StaleConfigNames(known, {}).size(), 6u);
+}
+
 TEST(SpeakerMode, IsTheSignedByteAt404)
 {
     Bytes head(512, 0x11);

@@ -347,3 +347,57 @@ TEST_F(ActivityFilesTest, FieldReadersFollowTheImage)
     EXPECT_FALSE(UserActive(1000));
     EXPECT_FALSE(GatewayActive(-1));
 }
+
+TEST_F(ActivityFilesTest, OneRecordIsReadFreshWhenWholeOnly)
+{
+    auto gateways = Pattern(152, 5);
+    WriteBytes(GatewayFile(), gateways);
+    GatewayActivity.fill(0xEE);
+    ASSERT_TRUE(ReadGatewayRecord(2));
+    for (size_t n = 0; n < 152; ++n)
+        ASSERT_EQ(GatewayActivity[n], n >= 38 && n < 57 ? gateways[n] : 0xEE) << n;
+    EXPECT_EQ(GatewayActiveFlags[2], gateways[38]);
+    EXPECT_EQ(GatewayActiveFlags[3], 0);
+
+    struct Case { const char* what; std::optional<size_t> size; int record; } cases[] = {
+        {"cut in the record", 50, 2}, {"no file", std::nullopt, 2}, {"no such record", 152, 8},
+        {"negative record", 152, -1},
+    };
+    for (const auto& c : cases) {
+        DeleteFileA(GatewayFile().c_str());
+        if (c.size)
+            WriteBytes(GatewayFile(), Pattern(*c.size, 9));
+        GatewayActivity.fill(0xEE);
+        EXPECT_FALSE(ReadGatewayRecord(c.record)) << c.what;
+        EXPECT_TRUE(std::all_of(GatewayActivity.begin(), GatewayActivity.end(), [](uint8_t b) { return b == 0xEE; }))
+            << c.what;
+    }
+}
+
+TEST_F(ActivityFilesTest, ByteWritesChangeThatByteAloneWhateverTheImageHolds)
+{
+    auto gateways = Pattern(152, 1);
+    WriteBytes(GatewayFile(), gateways);
+    GatewayActivity.fill(0x77);  // stale everywhere
+    struct Case { int record; size_t field; size_t changed; } cases[] = {
+        {5, LineStateAt(3), 19 * 5 + 9},
+        {5, kConfigChangedAt, 19 * 5 + 2},
+        {0, LineStateAt(0), 3},
+        {7, LineStateAt(7), 150},
+    };
+    for (const auto& c : cases) {
+        auto before = ReadBytes(GatewayFile());
+        ASSERT_TRUE(WriteGatewayByte(c.record, c.field)) << c.changed;
+        auto after = ReadBytes(GatewayFile());
+        EXPECT_EQ(ChangedBytes(before, after), std::vector<size_t>{c.changed});
+        EXPECT_EQ(after[c.changed], 0x77);
+    }
+    auto before = ReadBytes(GatewayFile());
+    EXPECT_FALSE(WriteGatewayByte(8, 2));
+    EXPECT_FALSE(WriteGatewayByte(-1, 2));
+    EXPECT_FALSE(WriteGatewayByte(1, 19));
+    EXPECT_EQ(ReadBytes(GatewayFile()), before);
+    DeleteFileA(GatewayFile().c_str());
+    EXPECT_FALSE(WriteGatewayByte(1, 2));
+    EXPECT_FALSE(Exists(GatewayFile()));
+}

@@ -9,10 +9,11 @@
 source "$(dirname "$0")/lib.sh"
 TOOLS_DIR=$2
 
-# The configuration dialog of a new gateway, when it shows, is cancelled.
+# The configuration dialog of the new gateway, which the window alone opens
+# before it first shows, is cancelled.
 cancel_configuration() {
     local config
-    config=$(wait_window "Configuration de la passerelle" 3) || return 0
+    config=$(wait_window "Configuration de la passerelle") || return 0
     focus "$config"
     keys Escape
 }
@@ -42,10 +43,9 @@ keys Return
 check "alone: the login shows" yes "$(wait_window Quorel >/dev/null && echo yes)"
 type_text SECRET
 keys Return
+cancel_configuration
 window=$(wait_window Passerelles)
 check "alone: the gateways window shows" yes "$([ -n "$window" ] && echo yes)"
-cancel_configuration
-sleep 1
 check "alone: admin.dat is a whole table" 1092 "$(file_size "$dir/admin.dat")"
 check "alone: no gateway after cancelling" 0 "$(admin_count "$dir")"
 check "alone: no gateway directory" no "$([ -d "$dir/pass0" ] && echo yes || echo no)"
@@ -65,10 +65,9 @@ before=$(md5sum < "$dir/admin.dat")
 journal_before=$(md5sum < "$dir/Journal.dat")
 start_console "$dir" /p
 check "demo alone: the login shows" yes "$(log_in_as_demo_admin && echo yes)"
+cancel_configuration
 window=$(wait_window Passerelles)
 check "demo alone: the gateways window shows" yes "$([ -n "$window" ] && echo yes)"
-cancel_configuration
-sleep 1
 [ -n "$window" ] && close_window "$window"
 wait_console_exit; check "demo alone: exit code" 0 $?
 check "demo alone: admin.dat as it was" "$before" "$(md5sum < "$dir/admin.dat")"
