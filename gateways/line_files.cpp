@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gateways/gateway_registry.h"
+#include "base/ansi_case.h"
 #include "base/directory_ops.h"
 #include "base/file_io.h"
 #include "base/modal_seam.h"
@@ -34,8 +35,8 @@ static void ShowMissingFile(HWND window, const char* format, const std::string& 
 
 void CreateLineFiles(const std::string& dir)
 {
-    WriteNewFile(dir + kLineFileName, NewLineFile());
-    WriteNewFile(dir + kDialSettingsFileName, NewDialSettingsFile());
+    ReplaceFileSafely(dir + kLineFileName, NewLineFile());
+    ReplaceFileSafely(dir + kDialSettingsFileName, NewDialSettingsFile());
 }
 
 std::optional<LineRecordTable> LoadLineRecords(HWND window, const std::string& dir, LineTableHeader& header)
@@ -180,23 +181,52 @@ bool WriteSpeakerByte(const std::string& dir, int index, int mode)
     return WriteFileAt(SpeakerFile(dir, index), kSpeakerModeAt, byte);
 }
 
-static void CopyFromWorkDir(const std::string& dir, const std::string& name)
+static bool CopyFromWorkDir(const std::string& dir, const std::string& name)
 {
-    CopyFileOver(WorkDir(dir) + name, dir + name);
+    return CopyFileOver(WorkDir(dir) + name, dir + name);
+}
+
+// Deletes the files lying directly in `dir` (names with a dot) that are not
+// among `kept` ("\\name", in any letter case).
+static void DeleteFilesNotKept(const std::string& dir, const std::vector<std::string>& kept)
+{
+    std::vector<DirectoryEntry> entries;
+    if (!ListDirectoryEntries(dir, entries))
+        return;
+    for (const DirectoryEntry& entry : entries) {
+        if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || entry.name.find('.') == std::string::npos)
+            continue;
+        bool keep = std::any_of(kept.begin(), kept.end(),
+                                [&](const std::string& name) { return EqualIgnoringCase(name.substr(1), entry.name); });
+        if (!keep)
+            RemoveFile(dir + "\\" + entry.name);
+    }
 }
 
 bool CommitWorkCopy(const std::string& dir)
 {
-    // Everything in the directory goes first: never without a work copy to
-    // put back.
+    // Never without a work copy to put in the files' place.
     if (!FileExists(WorkDir(dir) + kLineFileName) || !FileExists(WorkDir(dir) + kDialSettingsFileName))
         return false;
-    DeleteFilesIn(dir);
-    CopyFromWorkDir(dir, kLineFileName);
-    CopyFromWorkDir(dir, kDialSettingsFileName);
-    for (const std::string& name : WorkLineFileNames())
-        CopyFromWorkDir(dir, name);
-    return true;
+    // Each file of the work copy takes the place of the gateway's whole; the
+    // files the lines name first, the line files last, so that the server
+    // never finds a line whose files are not there. What the work copy does
+    // not bring back goes only once everything else is in place.
+    std::vector<std::string> kept;
+    bool copied = true;
+    for (const std::string& name : WorkLineFileNames()) {
+        if (!FileExists(WorkDir(dir) + name))
+            continue;  // a missing file is skipped
+        copied = CopyFromWorkDir(dir, name) && copied;
+        kept.push_back(name);
+    }
+    for (const char* name : {kDialSettingsFileName, kLineFileName}) {
+        copied = CopyFromWorkDir(dir, name) && copied;
+        kept.push_back(name);
+    }
+    if (copied)
+        DeleteFilesNotKept(dir, kept);
+    return copied;
 }
 
 void DiscardWorkCopy(const std::string& dir)

@@ -60,8 +60,11 @@ std::optional<int> ReadSpeakerByte(const std::string& dir, int index);
 // Whether it was stored.
 bool WriteSpeakerByte(const std::string& dir, int index, int mode);
 
-// Replaces the gateway's files by the work copy. When the work copy lacks
-// one of its two line files nothing is touched and false is returned.
+// Replaces the gateway's files by the work copy, each file whole, the line
+// files last; then the files the work copy does not bring back go. When the
+// work copy lacks one of its two line files nothing is touched; when a file
+// could not be replaced the others still are, nothing is deleted, and false
+// is returned.
 bool CommitWorkCopy(const std::string& dir);
 
 // Deletes the work copy and, when nothing else was left in it, "cfgtemp".

@@ -11,8 +11,10 @@
 #pragma once
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
+#include "base/file_io.h"
 #include "journal/journal_edit.h"
 #include "journal/journal_record.h"
 
@@ -62,6 +64,30 @@ void RenameGatewayEntries(const char* oldName, const char* newName);
 // RenameUserRecords); the second form renames one user.
 void RenameUserEntries(std::span<const NameChange> changes);
 void RenameUserEntries(const char* oldName, const char* newName);
+
+// The journal held against every other writer, for a rewrite that is to be
+// made only together with other work: the caller takes the hold before that
+// work and gives it up if the hold cannot be had.
+class JournalHold {
+public:
+    bool ok() const { return file_.ok(); }
+
+private:
+    friend JournalHold HoldJournal();
+    friend bool EditUserEntries(JournalHold& hold, std::span<const std::string> removed,
+                                std::span<const NameChange> renamed);
+    File file_;
+};
+
+// Takes the hold, waiting while the server appends. Not ok() when another
+// program keeps the journal longer; a missing journal is made, empty.
+JournalHold HoldJournal();
+
+// Through the hold, in one rewrite: removes the records of the users named in
+// `removed`, then renames users as RenameUserEntries does. The hold is given
+// up. False when the journal could not be written: it is then as it was.
+// Nothing is reported here; the caller tells the administrator.
+bool EditUserEntries(JournalHold& hold, std::span<const std::string> removed, std::span<const NameChange> renamed);
 
 // What refreshes the view of the journal after PurgeJournal and
 // RemoveUserEntries; the main window sets it when it is created. The file

@@ -432,6 +432,7 @@ TEST_F(UsersWindowTest, ValidatingStoresTheFieldsAndSortsTheWorkCopy)
 {
     WriteUsers({{"ALAIN", 0, "A"}, {"BRUNO", 1, "B"}});
     WriteTaggedNumbers(2);
+    std::vector<uint8_t> numbersBefore = ReadBytes(Path("\\Numaut.dat"));
     ModalRecorder recorder;
     Open();
     Press(IDC_USER_MODIFY);
@@ -449,13 +450,18 @@ TEST_F(UsersWindowTest, ValidatingStoresTheFieldsAndSortsTheWorkCopy)
     StoredUsers work = ReadUsers(Path("\\usertemp\\reseau.dat"));
     EXPECT_EQ(work.names, (std::vector<std::string>{"BRUNO", "ZOE"}));
     EXPECT_EQ(work.passwords, (std::vector<std::string>{"B", "MOTDEPASSE"}));
-    // The numbers records moved with their users.
-    NumbersTable numbers;
-    DecodeNumbersFile(ReadBytes(Path("\\Numaut.dat")), numbers);
-    EXPECT_STREQ(numbers.records[0].numbers[0], "N1");
-    EXPECT_STREQ(numbers.records[1].numbers[0], "N0");
+    // The numbers records moved with their users in the work copy; Numaut.dat
+    // waits for "OK", which commits both files.
+    auto numbers = std::make_unique<NumbersTable>();
+    DecodeNumbersFile(ReadBytes(Path("\\usertemp\\Numaut.dat")), *numbers);
+    EXPECT_STREQ(numbers->records[0].numbers[0], "N1");
+    EXPECT_STREQ(numbers->records[1].numbers[0], "N0");
+    EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")), numbersBefore);
     Press(IDOK);
     ASSERT_TRUE(Closed());
+    DecodeNumbersFile(ReadBytes(Path("\\Numaut.dat")), *numbers);
+    EXPECT_STREQ(numbers->records[0].numbers[0], "N1");
+    EXPECT_STREQ(numbers->records[1].numbers[0], "N0");
     auto table = std::make_unique<UserTable>();
     UserFileHeader header;
     ASSERT_EQ(DecodeUserFile(ReadBytes(Path("\\reseau.dat")), header, *table), UserFileVerdict::Usable);
@@ -496,7 +502,8 @@ TEST_F(UsersWindowTest, Deleting)
         recorder.Answer(c.answer);
         Open();
         auto workBefore = ReadBytes(Path("\\usertemp\\reseau.dat"));
-        auto numbersBefore = ReadBytes(Path("\\Numaut.dat"));
+        auto numbersBefore = ReadBytes(Path("\\usertemp\\Numaut.dat"));
+        auto committedNumbers = ReadBytes(Path("\\Numaut.dat"));
         SelectRow(c.row);
         Press(IDC_USER_DELETE);
         ASSERT_EQ(recorder.Calls().size(), c.messages.size()) << c.what;
@@ -510,20 +517,22 @@ TEST_F(UsersWindowTest, Deleting)
         if (deleted) {
             EXPECT_EQ(ReadUsers(Path("\\usertemp\\reseau.dat")).names, c.rows) << c.what;
             EXPECT_EQ(Text(IDC_USER_NAME), c.rows[static_cast<size_t>(c.selection)]) << c.what;
-            // The numbers records moved up with their users; the freed slot is zero.
-            NumbersTable numbers;
-            DecodeNumbersFile(ReadBytes(Path("\\Numaut.dat")), numbers);
-            EXPECT_STREQ(numbers.records[0].numbers[0], "N1") << c.what;  // A, from reseau.dat position 1
-            EXPECT_STREQ(numbers.records[1].numbers[0], c.row == 1 ? "N0" : "N2") << c.what;
-            EXPECT_EQ(numbers.records[2].count, 0u) << c.what;
+            // The numbers records moved up with their users in the work copy;
+            // the freed slot is zero.
+            auto numbers = std::make_unique<NumbersTable>();
+            DecodeNumbersFile(ReadBytes(Path("\\usertemp\\Numaut.dat")), *numbers);
+            EXPECT_STREQ(numbers->records[0].numbers[0], "N1") << c.what;  // A, from reseau.dat position 1
+            EXPECT_STREQ(numbers->records[1].numbers[0], c.row == 1 ? "N0" : "N2") << c.what;
+            EXPECT_EQ(numbers->records[2].count, 0u) << c.what;
         } else {
             EXPECT_EQ(ReadBytes(Path("\\usertemp\\reseau.dat")), workBefore) << c.what;
-            EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")), numbersBefore) << c.what;
+            EXPECT_EQ(ReadBytes(Path("\\usertemp\\Numaut.dat")), numbersBefore) << c.what;
             // Nothing changed: "Annuler" closes without a question.
             Press(IDCANCEL);
             EXPECT_TRUE(Closed()) << c.what;
             EXPECT_EQ(recorder.Calls().size(), c.messages.size()) << c.what;
         }
+        EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")), committedNumbers) << c.what << ": only \"OK\" commits it";
         DestroyWindow(dialog_);
     }
 }
@@ -580,7 +589,9 @@ TEST_F(UsersWindowTest, CancelAfterChangesAsksAndPutsBothFilesBack)
     EXPECT_FALSE(Closed());
     EXPECT_EQ(Rows(), (std::vector<std::string>{"BRUNO", "CLAIRE", "Poste1"}));
     EXPECT_EQ(ReadUsers(Path("\\usertemp\\reseau.dat")).names, Rows());
-    EXPECT_NE(ReadBytes(Path("\\Numaut.dat")), numbers);
+    // Both files wait for "OK": the changes are in their work copies only.
+    EXPECT_NE(ReadBytes(Path("\\usertemp\\Numaut.dat")), numbers);
+    EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")), numbers);
     EXPECT_EQ(ReadBytes(Path("\\reseau.dat")), users);
 
     Press(IDCANCEL);
@@ -590,6 +601,8 @@ TEST_F(UsersWindowTest, CancelAfterChangesAsksAndPutsBothFilesBack)
     EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")), numbers);
     EXPECT_FALSE(Exists(Path("\\NumAut.sav")));
     EXPECT_FALSE(Exists(Path("\\usertemp\\reseau.dat")));
+    EXPECT_FALSE(Exists(Path("\\usertemp\\Numaut.dat")));
+    EXPECT_FALSE(DirExists(Path("\\usertemp")));
     // The table is reseau.dat again.
     EXPECT_EQ(UserCount(), 3);
     EXPECT_STREQ(UserAt(0).name, "BRUNO");
