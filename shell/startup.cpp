@@ -24,6 +24,7 @@
 #include "users/numbers_file.h"
 #include "users/user_database.h"
 #include "users/user_dir_ops.h"
+#include "users/users_confirm.h"
 #include "users/user_sort.h"
 #include "users/users_window.h"
 #include "users/windows_user.h"
@@ -97,6 +98,8 @@ void FinishInterruptedSaves()
     FinishInterruptedReplacements(GetProgramDir());
     for (int number = 0; number < MaxGateways; ++number)
         FinishInterruptedReplacements(ProgramPath("\\pass" + std::to_string(number)));
+    FinishInterruptedReplacements(ProgramPath("\\usertemp"));
+    FinishInterruptedCommit();
     FinishInterruptedRenames();
 }
 

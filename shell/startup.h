@@ -6,5 +6,6 @@
 int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int show);
 
 // Finishes what an earlier run that ended in the middle of a save left half
-// done: writes in place cut short and renames of user directories.
+// done: writes in place cut short, the users window's commit, and renames of
+// user directories.
 void FinishInterruptedSaves();

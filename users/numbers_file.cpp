@@ -69,8 +69,8 @@ NumbersReading OpenNumbersWorkCopy()
         found = NumbersReading::missing;
         bytes = ReadWholeFile(NumbersFilePath());
     }
-    if (bytes)
-        ReplaceFileSafely(work, *bytes);
+    if (!bytes || !ReplaceFileSafely(work, *bytes))
+        return NumbersReading::notCopied;
     return found;
 }
 

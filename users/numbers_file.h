@@ -16,6 +16,7 @@ enum class NumbersReading {
     read,        // the table is the file's
     missing,     // there was no file: a fresh one was made (CreateNumbersFile)
     unreadable,  // the file is there but could not be read: the table is zero and the file untouched
+    notCopied,   // the users window's work copy could not be made
 };
 
 // A fresh table (head = the number of users, every record zero), written out

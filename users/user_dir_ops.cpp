@@ -108,27 +108,37 @@ bool ParseParkingName(const std::string& name, std::string& from, std::string& t
 
 // Rewrites, in the old directory's "minitel.ini", the path of the user's
 // directory. The file is replaced whole, so that a failed write leaves it
-// as it was.
-void RewriteMinitelPaths(const std::string& newName, const std::string& oldName)
+// as it was. False when a file that names the old path could not be rewritten.
+bool RewriteMinitelPaths(const std::string& newName, const std::string& oldName)
 {
     if (!IsUsableDirectoryName(newName) || !IsUsableDirectoryName(oldName))
-        return;
+        return true;
     std::string file = UserDir(oldName) + "\\minitel.ini";
     std::optional<std::vector<uint8_t>> content = ReadWholeFile(file);
     if (!content)
-        return;
+        return ExaminePath(file) == PathState::missing;
     std::string text(content->begin(), content->end());
     std::string rewritten = ReplaceDirectoryPath(text, UserDir(oldName), UserDir(newName));
-    if (rewritten != text)
-        ReplaceFileSafely(file, std::span(reinterpret_cast<const uint8_t*>(rewritten.data()), rewritten.size()));
+    return rewritten == text ||
+           ReplaceFileSafely(file, std::span(reinterpret_cast<const uint8_t*>(rewritten.data()), rewritten.size()));
 }
 
-void DeleteDirectories(const std::vector<DirDeletion>& deletions)
+void DeleteDirectories(const std::vector<DirDeletion>& deletions, DirOpsOutcome& outcome)
 {
     for (const DirDeletion& deletion : deletions) {
-        if (deletion.deleteDirectory)
-            DeleteTree(UserDir(deletion.name));
+        if (!deletion.deleteDirectory)
+            continue;
+        DeleteTree(UserDir(deletion.name));
+        if (ExaminePath(UserDir(deletion.name)) != PathState::missing)
+            outcome.notDeleted.push_back(deletion.name);
     }
+}
+
+// Makes a user's directory unless it is there already.
+void MakeUserDirectory(const std::string& name, DirOpsOutcome& outcome)
+{
+    if (!MakeDirectory(UserDir(name)) && !IsDirectory(UserDir(name)))
+        outcome.notMade.push_back(name);
 }
 
 // One directory on its way to its new name.
@@ -152,13 +162,14 @@ bool IsWaitingSource(const std::vector<Move>& moves, const std::string& path)
 // is still taken (names swapped between users or passed along a chain) waits
 // under its parking name until that name is free, so that two users' files
 // never meet.
-std::vector<std::string> RenameDirectories(const std::vector<DirRename>& renames)
+void RenameDirectories(const std::vector<DirRename>& renames, DirOpsOutcome& outcome)
 {
     std::vector<Move> moves;
     for (const DirRename& rename : renames) {
         Move move{&rename, "", false, false};
         if (!rename.from.empty() && IsDirectory(UserDir(rename.from))) {
-            RewriteMinitelPaths(rename.to, rename.from);
+            if (!RewriteMinitelPaths(rename.to, rename.from))
+                outcome.settingsNotRewritten.push_back(rename.to);
             std::string target = UserDir(rename.to);
             // A change of letter case alone goes by the parking name: the
             // platform takes the new name for the old directory itself.
@@ -172,13 +183,13 @@ std::vector<std::string> RenameDirectories(const std::vector<DirRename>& renames
         }
         moves.push_back(std::move(move));
     }
-    std::vector<std::string> notRenamed;
+    std::vector<std::string>& notRenamed = outcome.notRenamed;
     for (Move& move : moves) {
         if (move.done)
             continue;
         std::string target = UserDir(move.rename->to);
         if (move.source.empty()) {
-            MakeDirectory(target);
+            MakeUserDirectory(move.rename->to, outcome);
             move.done = true;
             continue;
         }
@@ -194,7 +205,6 @@ std::vector<std::string> RenameDirectories(const std::vector<DirRename>& renames
             MovePath(move.source, UserDir(move.rename->from));
         move.done = true;
     }
-    return notRenamed;
 }
 
 }  // namespace
@@ -221,10 +231,10 @@ DirOpsOutcome ApplyDirOpsPlan(const DirOpsPlan& plan, JournalHold& journal)
         if (!outcome.journalWritten)
             return outcome;
     }
-    DeleteDirectories(plan.deletions);
-    outcome.notRenamed = RenameDirectories(plan.renames);
+    DeleteDirectories(plan.deletions, outcome);
+    RenameDirectories(plan.renames, outcome);
     for (const std::string& name : plan.creations)
-        MakeDirectory(UserDir(name));
+        MakeUserDirectory(name, outcome);
     return outcome;
 }
 
@@ -249,8 +259,16 @@ void FinishInterruptedRenames()
     std::vector<DirectoryEntry> entries;
     ListDirectoryEntries(GetProgramDir(), entries);
     for (const DirectoryEntry& entry : entries) {
+        if (!IsPlainDirectory(entry.attributes))
+            continue;
+        // A "minitel.ini" rewrite cut short: only its own beside files are
+        // touched, never another file of the user's.
+        std::string settings = UserDir(entry.name) + "\\minitel.ini";
+        FinishInterruptedReplacement(settings);
+        if (ExaminePath(settings + ".new") == PathState::file)
+            RemoveFile(settings + ".new");
         std::string from, to;
-        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseParkingName(entry.name, from, to))
+        if (!ParseParkingName(entry.name, from, to))
             continue;
         std::string parked = UserDir(entry.name);
         if (ExaminePath(UserDir(to)) == PathState::missing)

@@ -14,6 +14,17 @@ struct DirOpsOutcome {
     bool journalWritten = true;
     // The renames whose directory did not reach its new name, as "old -> new".
     std::vector<std::string> notRenamed;
+    // The deleted users whose directory, or part of it, is still there.
+    std::vector<std::string> notDeleted;
+    // The users whose directory could not be made.
+    std::vector<std::string> notMade;
+    // The renamed users whose "minitel.ini" still names the old directory.
+    std::vector<std::string> settingsNotRewritten;
+    bool AllDone() const
+    {
+        return journalWritten && notRenamed.empty() && notDeleted.empty() && notMade.empty() &&
+               settingsNotRewritten.empty();
+    }
 };
 
 // Whether the plan changes the journal: its work then waits for the journal.
@@ -37,5 +48,6 @@ void RenameUserData(const char* newName, const char* oldName);
 // A directory that waits under a name of its own for its new name (a rename
 // among users who pass names to one another) when the console ended: it goes
 // to its new name when that is free, else back to its old one when that is,
-// else stays for a person to see. Run at start-up.
+// else stays for a person to see. A "minitel.ini" rewrite cut short in any
+// directory is finished or dropped first. Run at start-up.
 void FinishInterruptedRenames();

@@ -86,12 +86,22 @@ void ReportDirOps(HWND owner, const DirOpsOutcome& outcome)
                     "été modifiés.");
         return;
     }
-    if (outcome.notRenamed.empty())
-        return;
-    std::string text = "Ces répertoires d'utilisateurs n'ont pas pu prendre leur nouveau nom :";
-    for (const std::string& rename : outcome.notRenamed)
-        text += "\n" + rename;
-    Warn(owner, text);
+    std::string text;
+    auto list = [&text](const char* title, const std::vector<std::string>& names) {
+        if (names.empty())
+            return;
+        if (!text.empty())
+            text += "\n\n";
+        text += title;
+        for (const std::string& name : names)
+            text += "\n" + name;
+    };
+    list("Ces répertoires d'utilisateurs n'ont pas pu prendre leur nouveau nom :", outcome.notRenamed);
+    list("Ces répertoires d'utilisateurs supprimés n'ont pas pu être effacés entièrement :", outcome.notDeleted);
+    list("Ces répertoires d'utilisateurs n'ont pas pu être créés :", outcome.notMade);
+    list("Le fichier minitel.ini de ces utilisateurs n'a pas pu être mis à jour :", outcome.settingsNotRewritten);
+    if (!text.empty())
+        Warn(owner, text);
 }
 
 }  // namespace
@@ -145,16 +155,49 @@ std::vector<int> TakeOverChangedPasswords(const UsersWindowState& state)
     return cleared;
 }
 
+// Beside the work copies while they take the files' places: should the
+// console end meanwhile, the next start finishes what "OK" began.
+static std::string CommitMarkPath()
+{
+    return ProgramPath("\\usertemp\\valide");
+}
+
 bool CommitWorkFiles()
 {
     std::optional<std::vector<uint8_t>> users = ReadWholeFile(ProgramPath("\\reseau.dat"));
-    if (!CommitUserWorkCopy())
+    std::string mark = CommitMarkPath();
+    // Empty, it is whole as soon as it is there.
+    if (!File(mark, FileAccess::write, FileCreation::createNew).ok())
         return false;
-    if (CommitNumbersWorkCopy())
+    bool committed = CommitUserWorkCopy();
+    if (committed && !CommitNumbersWorkCopy()) {
+        committed = false;
+        if (users)
+            ReplaceFileSafely(ProgramPath("\\reseau.dat"), *users);  // as it was
+    }
+    // A mark left behind would have the next start commit the work copies
+    // again, whatever the window did since: it gets a second try.
+    if (!RemoveFile(mark))
+        RemoveFile(mark);
+    return committed;
+}
+
+bool FinishInterruptedCommit()
+{
+    std::string mark = CommitMarkPath();
+    if (ExaminePath(mark) == PathState::missing)
         return true;
-    if (users)
-        ReplaceFileSafely(ProgramPath("\\reseau.dat"), *users);
-    return false;
+    if (FileExists(ProgramPath("\\usertemp\\reseau.dat")) && !CommitUserWorkCopy())
+        return false;
+    if (FileExists(ProgramPath("\\usertemp\\Numaut.dat")) && !CommitNumbersWorkCopy())
+        return false;
+    return RemoveFile(mark);
+}
+
+void FinishOrDropInterruptedCommit()
+{
+    if (!FinishInterruptedCommit())
+        RemoveFile(CommitMarkPath());
 }
 
 bool ConfirmUserChanges(HWND owner, UsersWindowState& state)

@@ -33,7 +33,18 @@ std::vector<int> TakeOverChangedPasswords(const UsersWindowState& state);
 
 // Both work copies take the place of reseau.dat and Numaut.dat, or neither
 // does: when Numaut.dat cannot be replaced, reseau.dat is put back as it was.
+// A mark beside the work copies says, while they do, that the commit is
+// under way.
 bool CommitWorkFiles();
+
+// A commit that the end of the console cut short (its mark is still there)
+// is finished: both work copies take their files' places. Run at start-up.
+// False when a mark is still there.
+bool FinishInterruptedCommit();
+
+// As the window opens: a commit that still cannot be finished is dropped
+// (its mark goes), so that the new work copies are never taken for it.
+void FinishOrDropInterruptedCommit();
 
 // Everything "OK" does to the files. False, the administrator told why, when
 // nothing was committed: the window then stays open with its changes.

@@ -311,15 +311,19 @@ static void AttachTabs(HWND dialog)
 static void OpenNumbersWork(HWND dialog, UsersWindowState& state)
 {
     NumbersReading found = OpenNumbersWorkCopy();
-    state.NumbersUnreadable = found == NumbersReading::unreadable;
-    if (state.NumbersUnreadable) {
-        FreeNumbersTable();
-        ShowMessageBox(dialog, "Le fichier Numaut.dat ne peut pas être lu : il est conservé tel quel, et les numéros "
-                               "interdits ne peuvent pas être modifiés.",
-                       "Erreur lecture de fichier", MB_OK | MB_ICONEXCLAMATION);
+    state.NumbersUnreadable = found == NumbersReading::unreadable || found == NumbersReading::notCopied;
+    if (!state.NumbersUnreadable) {
+        LoadNumbersFile(1);
         return;
     }
-    LoadNumbersFile(1);
+    FreeNumbersTable();
+    ShowMessageBox(dialog,
+                   found == NumbersReading::unreadable
+                       ? "Le fichier Numaut.dat ne peut pas être lu : il est conservé tel quel, et les numéros "
+                         "interdits ne peuvent pas être modifiés."
+                       : "La copie de travail de Numaut.dat n'a pas pu être faite : les numéros interdits ne peuvent "
+                         "pas être modifiés.",
+                   "Erreur lecture de fichier", MB_OK | MB_ICONEXCLAMATION);
 }
 
 static void OpenUsersDialog(HWND dialog)
@@ -335,8 +339,11 @@ static void OpenUsersDialog(HWND dialog)
     // Alone ("/u"), the window keeps the journal's user filter itself.
     if (StandaloneDialog)
         JournalSettings.userFilter = ReadProfileInt("Journal", "User", 1, AdminIniPath());
-    OpenUserWorkCopy();
-    LoadUserDatabase(dialog, GetProgramDir() + "\\usertemp");
+    // Without a work copy the window starts from reseau.dat itself, never
+    // from a table loaded earlier; its first save makes the work copy.
+    FinishOrDropInterruptedCommit();
+    bool copied = OpenUserWorkCopy();
+    LoadUserDatabase(dialog, copied ? GetProgramDir() + "\\usertemp" : GetProgramDir());
     OpenNumbersWork(dialog, state);
     state.OpeningUsers.assign(CurrentUserTable().records.begin(), CurrentUserTable().records.begin() + UserCount());
     // The filter names the user at its position in the file, before the

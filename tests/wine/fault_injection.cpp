@@ -49,6 +49,7 @@ struct Injector {
     bool stopped = false;
     int afterStop = 0;  // operations tried after the process ended: a fault of the test or of a destructor
     std::string what;
+    std::vector<int> tearable;  // the operations that a torn kind can tear, counted in every run
 
     static FileOperationAnswer Before(void* context, FileOperation operation, const std::string& path,
                                       uint64_t bytes)
@@ -62,7 +63,10 @@ struct Injector {
             self->stopped = true;
             throw ProcessStopped{};
         }
-        if (++self->count != self->n)
+        ++self->count;
+        if (operation == FileOperation::write && bytes > kSector)
+            self->tearable.push_back(self->count);
+        if (self->count != self->n)
             return FileOperationAnswer::proceed;
         self->what = std::string(OperationName(operation)) + " " + path +
                      (operation == FileOperation::write ? " (" + std::to_string(bytes) + " bytes)" : "");
@@ -222,9 +226,14 @@ FaultCounts RunEveryInterruption(const std::string& dir, const SaveUnderTest& sa
     if (save.alsoCheck)
         save.alsoCheck(FaultRun{}, fresh);
 
+    std::vector<int> every;
+    for (int n = 1; n <= clean.count + 1; ++n)
+        every.push_back(n);
     for (Interruption kind : save.kinds) {
         int& survived = counts.survived[kind];
-        for (int n = 1; n <= clean.count + 1; ++n) {
+        // A torn kind only at the long writes of the uninterrupted run: at
+        // any other operation it would be the uninterrupted run once more.
+        for (int n : IsTorn(kind) ? clean.tearable : every) {
             EmptyDirectory(dir);
             save.prepare();
             Injector injector;
@@ -245,7 +254,7 @@ FaultCounts RunEveryInterruption(const std::string& dir, const SaveUnderTest& sa
             }
             TreeImage now = CaptureTree(dir);
             int failures = CheckOldOrNew(old, fresh, now, save, context);
-            if (!run.stopped) {
+            if (!run.stopped && !save.silent) {
                 bool complete = IsComplete(save, now, fresh);
                 if (complete == reported) {
                     ++failures;

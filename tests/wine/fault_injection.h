@@ -58,6 +58,9 @@ struct SaveUnderTest {
     // Paths, relative to the directory, whose content is not checked (other
     // than that they exist or not as in the old or the new state).
     std::function<bool(const std::string& path)> unchecked;
+    // The save tells nobody of a failure (the platform's own silence, kept by
+    // design): only old-or-new is checked, not the report.
+    bool silent = false;
     // Each interruption kind tried; all four by default.
     std::vector<Interruption> kinds = {Interruption::failure, Interruption::tornFailure, Interruption::stop,
                                        Interruption::tornStop};
