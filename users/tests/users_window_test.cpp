@@ -393,6 +393,12 @@ TEST_F(UsersWindowTest, ValidatingChecksTheName)
         {1, "a:b", "Ce nom ne peut pas servir de nom de répertoire."},
         {2, "con", "Ce nom ne peut pas servir de nom de répertoire."},
         {2, "point.", "Ce nom ne peut pas servir de nom de répertoire."},
+        // The console's own directories: a gateway's line files, the work copies.
+        {1, "PASS1", "Ce nom ne peut pas servir de nom de répertoire."},
+        {1, "pass0", "Ce nom ne peut pas servir de nom de répertoire."},
+        {2, "Pass7", "Ce nom ne peut pas servir de nom de répertoire."},
+        {2, "UserTemp", "Ce nom ne peut pas servir de nom de répertoire."},
+        {2, "pass8", nullptr},
         {2, "Zo\xE9", nullptr},
         // \x9F at index 2 scrambles to the terminating zero: the password would be cut.
         {1, "BRUNO", "Ce mot de passe contient un caractère qui ne peut pas être enregistré.", "AB\x9F"},
@@ -757,6 +763,42 @@ TEST_F(UsersWindowTest, TheJournalFilterFollowsItsUser)
     }
 }
 
+// Another program holds Numaut.dat while the window opens: it is said, and
+// "OK" reads the file again and carries each user's numbers to the user's
+// new place, so that no user loses or swaps numbers.
+TEST_F(UsersWindowTest, ANumautHeldWhileTheWindowOpensKeepsEveryUsersNumbersAfterOk)
+{
+    WriteUsers({{"ALAIN"}, {"BRUNO", 1}, {"Claire", 2}});
+    WriteTaggedNumbers(3);  // ALAIN N0, BRUNO N1, Claire N2
+    HANDLE held = CreateFileA(Path("\\Numaut.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ModalRecorder recorder;
+    Open();
+    CloseHandle(held);
+    ASSERT_EQ(recorder.Calls().size(), 1u);
+    ExpectMessage(recorder.Calls()[0],
+                  "Le fichier Numaut.dat ne peut pas être lu : il est conservé tel quel, et les numéros interdits ne "
+                  "peuvent pas être modifiés.",
+                  "Erreur lecture de fichier", kWarning, "held Numaut.dat");
+    SelectRow(0);
+    Press(IDC_USER_MODIFY);
+    Type(IDC_USER_NAME, "ZACK");  // ALAIN goes last
+    Press(IDC_USER_VALIDATE);
+    Press(IDOK);
+    ASSERT_TRUE(Closed());
+    EXPECT_EQ(recorder.Calls().size(), 1u);
+    EXPECT_EQ(ReadUsers(Path("\\reseau.dat")).names, (std::vector<std::string>{"BRUNO", "Claire", "ZACK"}));
+    auto numbers = std::make_unique<NumbersTable>();
+    DecodeNumbersFile(ReadBytes(Path("\\Numaut.dat")), *numbers);
+    EXPECT_EQ(numbers->head, 3u);
+    const char* expected[] = {"N1", "N2", "N0"};
+    for (int p = 0; p < 3; ++p) {
+        EXPECT_EQ(numbers->records[p].count, 1u) << p;
+        EXPECT_STREQ(numbers->records[p].numbers[0], expected[p]) << p;
+    }
+}
+
 TEST_F(UsersWindowTest, OkKeepsTheWindowWhenTheWorkFilesCannotBeSavedOrCommitted)
 {
     // Something in a file's place that no file can replace.
@@ -875,6 +917,27 @@ void CheckNewUserAndValidate(HWND dialog)
     PressButton(dialog, IDOK);
 }
 }  // namespace
+
+// Alone ("/u"), the window is the console: the end of the session clears
+// the running flag and drops the work copies, as closing does.
+TEST_F(UsersWindowTest, StandaloneTheEndOfTheSessionClearsTheRunningFlagAndTheWorkCopies)
+{
+    WriteUsers({{"ALAIN"}, {"BRUNO", 1}});
+    WriteTaggedNumbers(2);
+    WritePrivateProfileStringA("Administrateur", "Etat", "1", Path("\\admin.ini").c_str());
+    StandaloneDialog = 1;
+    ModalRecorder recorder;
+    Open();
+    ASSERT_TRUE(Exists(Path("\\usertemp\\reseau.dat")));
+    SendMessageA(dialog_, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(IniText(Path("\\admin.ini"), "Administrateur", "Etat"), "1") << "the session goes on";
+    EXPECT_TRUE(Exists(Path("\\usertemp\\reseau.dat")));
+    SendMessageA(dialog_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(IniText(Path("\\admin.ini"), "Administrateur", "Etat"), "0");
+    EXPECT_FALSE(Exists(Path("\\usertemp")));
+    EXPECT_FALSE(Exists(Path("\\NumAut.sav")));
+    EXPECT_EQ(ReadUsers(Path("\\reseau.dat")).names, (std::vector<std::string>{"ALAIN", "BRUNO"}));
+}
 
 TEST_F(UsersWindowTest, StandaloneOpensIntoEditingTheWindowsUser)
 {
