@@ -115,6 +115,13 @@ void ReportJournalNotWritten()
                    "Attention", MB_OK | MB_ICONEXCLAMATION);
 }
 
+void ReportJournalNotBackedUp()
+{
+    ShowMessageBox(GetActiveWindow(),
+                   "Le journal des appels n'a pas pu être copié dans Journal.old : il n'a pas été purgé.", "Attention",
+                   MB_OK | MB_ICONEXCLAMATION);
+}
+
 void TakeChangeStamp()
 {
     static uint64_t lastStamp;
@@ -207,7 +214,7 @@ bool WriteBackup(const JournalContent& content)
 }
 
 // What a rewrite came to.
-enum class Rewrite { written, notHeld, notWritten };
+enum class Rewrite { written, notHeld, notWritten, notBackedUp };
 
 // Runs `edit` over the file held by `file`, the server's appends kept out
 // from the read to the end of the write. The edit gives the new content and
@@ -226,8 +233,13 @@ Rewrite RewriteHeldJournal(File& file, Backup backup, Edit edit)
     }
     std::vector<uint8_t> oldHead = content.head;
     uint64_t oldSize = content.Size();
-    if (backup == Backup::journalOld && existed)
-        WriteBackup(content);  // a backup that fails does not stop the purge
+    // The records a purge removes are kept nowhere else: without a
+    // complete backup, nothing is purged.
+    if (backup == Backup::journalOld && existed && !WriteBackup(content)) {
+        file.Close();
+        ReadJournal();
+        return Rewrite::notBackedUp;
+    }
     bool recordsChanged = edit(content);
     bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == oldSize;
     if (!unchanged && !PutContent(file, content.head, {content.records}, content.tail)) {
@@ -254,6 +266,8 @@ Rewrite RewriteJournal(FileCreation creation, Backup backup, Edit edit)
     Rewrite done = RewriteHeldJournal(file, backup, edit);
     if (done == Rewrite::notWritten)
         ReportJournalNotWritten();
+    if (done == Rewrite::notBackedUp)
+        ReportJournalNotBackedUp();
     return done;
 }
 

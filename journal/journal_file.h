@@ -6,8 +6,8 @@
 // open meanwhile), read again as it stands, and rewritten through that handle
 // once the new content is safely complete beside it. A record the server
 // appended since the last load is therefore never lost, and the table in
-// memory is the file as it stands after each operation. No operation reports
-// an error; one that cannot reach the file changes nothing.
+// memory is the file as it stands after each operation. A rewrite that
+// cannot hold or write the file changes nothing and tells the administrator.
 #pragma once
 #include <cstdint>
 #include <span>
@@ -49,7 +49,8 @@ void SaveJournal();
 void CreateEmptyJournal();
 
 // Copies the file to "Journal.old" and removes the records dated no later
-// than `limit` ("dd/mm/yyyy hh:mm:ss"); then calls the refresh.
+// than `limit` ("dd/mm/yyyy hh:mm:ss"); then calls the refresh. When the copy
+// cannot be made whole, nothing is removed and the administrator is told.
 void PurgeJournal(const char* limit);
 
 // Removes the records of a gateway, or of a user (then calls the refresh).

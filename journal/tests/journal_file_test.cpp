@@ -379,11 +379,14 @@ TEST_F(JournalFileTest, ARewriteThatCannotCompleteLeavesTheFileAsItWas)
 {
     Calls calls = NamedCalls();
     std::vector<uint8_t> file = JournalFileBytes(calls);
-    struct Case { const char* name; std::function<void()> operation; } cases[] = {
-        {"rename", [] { RenameUserEntries("Durand", "Dupont"); }},
-        {"remove", [] { RemoveGatewayEntries("Paris"); }},
-        {"purge", [] { PurgeJournal("31/12/2099 00:00:00"); }},
-        {"save", [] { SaveJournal(); }},
+    const char* notWritten = "Le journal des appels n'a pas pu être enregistré : il est resté tel qu'il était.";
+    struct Case { const char* name; std::function<void()> operation; const char* text; } cases[] = {
+        {"rename", [] { RenameUserEntries("Durand", "Dupont"); }, notWritten},
+        {"remove", [] { RemoveGatewayEntries("Paris"); }, notWritten},
+        // Without its backup a purge removes nothing.
+        {"purge", [] { PurgeJournal("31/12/2099 00:00:00"); },
+         "Le journal des appels n'a pas pu être copié dans Journal.old : il n'a pas été purgé."},
+        {"save", [] { SaveJournal(); }, notWritten},
     };
     // The place beside the file, where the new content is written whole
     // first, is taken by a file nobody may open; so is the purge's backup.
@@ -401,8 +404,7 @@ TEST_F(JournalFileTest, ARewriteThatCannotCompleteLeavesTheFileAsItWas)
         EXPECT_EQ(FileNow(), file) << c.name;
         EXPECT_EQ(TableBytes(), calls) << c.name;
         ASSERT_EQ(modal.Calls().size(), 1u) << c.name;
-        EXPECT_EQ(modal.Calls()[0].text, "Le journal des appels n'a pas pu être enregistré : il est resté tel qu'il était.")
-            << c.name;
+        EXPECT_EQ(modal.Calls()[0].text, c.text) << c.name;
         EXPECT_EQ(modal.Calls()[0].caption, "Attention") << c.name;
         EXPECT_EQ(modal.Calls()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION)) << c.name;
     }
