@@ -16,6 +16,21 @@
 GatewayTable Gateways;
 int CurrentGateway = 0;
 
+static INT_PTR (*ConfigDialogForTests)(HWND owner);
+
+void SetConfigDialogForTests(INT_PTR (*dialog)(HWND owner))
+{
+    ConfigDialogForTests = dialog;
+}
+
+// The configuration dialog's result. A dialog that could not be created
+// answers -1, which must not pass for a confirmation.
+static INT_PTR RunConfigDialog(HWND owner)
+{
+    INT_PTR result = ConfigDialogForTests ? ConfigDialogForTests(owner) : RunGatewayConfigDialog(owner);
+    return result == -1 ? 0 : result;
+}
+
 static std::string TablePath()
 {
     return ProgramPath("\\admin.dat");
@@ -84,6 +99,25 @@ int AddGatewaySlot()
     return position;
 }
 
+// The direct IP access of pass.ini belongs to the gateway, not to the
+// position: when the gateways after `position` move one place down, each one's
+// "AccesDirectIP" moves down with it (a missing key moves as a missing key),
+// and the freed last position gets 0. No other key is touched, and a missing
+// pass.ini, where every gateway has the default 0, is not created.
+static void MoveDirectIpAccessDown(int position)
+{
+    std::string ini = ProgramPath("\\pass.ini");
+    if (!FileExists(ini))
+        return;
+    constexpr char kMissing[] = "\x01";
+    for (int k = position; k < MaxGateways - 1; ++k) {
+        std::string value = ReadProfileText(FormatPassIniSection(k + 1).c_str(), "AccesDirectIP", kMissing, ini, 64);
+        WritePrivateProfileStringA(FormatPassIniSection(k).c_str(), "AccesDirectIP",
+                                   value == kMissing ? nullptr : value.c_str(), ini.c_str());
+    }
+    WriteProfileInt(FormatPassIniSection(MaxGateways - 1).c_str(), "AccesDirectIP", 0, ini);
+}
+
 void RemoveGatewayAt(int position)
 {
     if (!IsGatewayPosition(position))
@@ -92,6 +126,19 @@ void RemoveGatewayAt(int position)
     RemoveGatewayEntries(name.c_str());
     if (IsSafeFileName(name))
         RemoveFile(ProgramPath("\\" + name + ".pcp"));
+    DeleteTree(GatewayDirectory(position));
+    RemoveGatewaySlot(Gateways, position);
+    SaveGatewayTable();
+    MoveDirectIpAccessDown(position);
+}
+
+// A gateway whose creation was not confirmed takes nothing with it but its
+// slot and its directory: the journal records and the ".pcp" file its
+// default name would match belong to no gateway it ever had.
+static void DropNewGatewayAt(int position)
+{
+    if (!IsGatewayPosition(position))
+        return;
     DeleteTree(GatewayDirectory(position));
     RemoveGatewaySlot(Gateways, position);
     SaveGatewayTable();
@@ -153,6 +200,20 @@ static int SelectedPosition(HWND gatewayList)
     return selected == LB_ERR ? -1 : static_cast<int>(selected);
 }
 
+// Removes the gateway at `position` with `remove`, then refills the list and
+// selects the same position, or the last one.
+static void RemoveListedGateway(HWND gatewayList, HWND lineList, int position, void (*remove)(int position))
+{
+    if (!IsGatewayPosition(position))
+        return;
+    remove(position);
+    FillGatewayList(gatewayList);
+    SendMessageA(lineList, LB_RESETCONTENT, 0, 0);
+    int select = position < Gateways.count ? position : Gateways.count - 1;
+    SendMessageA(gatewayList, LB_SETCURSEL, select, 0);  // -1: no selection
+    NotifyGatewaySelection(gatewayList);
+}
+
 INT_PTR CreateGateway(HWND gatewayList, HWND lineList)
 {
     HWND window = GetParent(gatewayList);
@@ -165,24 +226,16 @@ INT_PTR CreateGateway(HWND gatewayList, HWND lineList)
     FillGatewayList(gatewayList);
     SendMessageA(gatewayList, LB_SETCURSEL, position, 0);
 
-    INT_PTR result = RunGatewayConfigDialog(window);
+    INT_PTR result = RunConfigDialog(window);
     NotifyGatewaySelection(gatewayList);
     if (!result)
-        DeleteGateway(gatewayList, lineList);
+        RemoveListedGateway(gatewayList, lineList, position, DropNewGatewayAt);
     return result;
 }
 
 void DeleteGateway(HWND gatewayList, HWND lineList)
 {
-    int position = SelectedPosition(gatewayList);
-    if (!IsGatewayPosition(position))
-        return;
-    RemoveGatewayAt(position);
-    FillGatewayList(gatewayList);
-    SendMessageA(lineList, LB_RESETCONTENT, 0, 0);
-    int select = position < Gateways.count ? position : Gateways.count - 1;
-    SendMessageA(gatewayList, LB_SETCURSEL, select, 0);  // -1: no selection
-    NotifyGatewaySelection(gatewayList);
+    RemoveListedGateway(gatewayList, lineList, SelectedPosition(gatewayList), RemoveGatewayAt);
 }
 
 void ModifyGateway(HWND gatewayList)
@@ -191,7 +244,7 @@ void ModifyGateway(HWND gatewayList)
     if (IsGatewayPosition(position)) {
         CurrentGateway = position;
         std::string oldName(GatewayNameOf(Gateways.slots[position]));
-        RunGatewayConfigDialog(GetParent(gatewayList));
+        RunConfigDialog(GetParent(gatewayList));
         RenameGatewayInJournal(oldName, position);
     }
     InvalidateRect(gatewayList, nullptr, TRUE);

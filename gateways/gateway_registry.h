@@ -38,7 +38,8 @@ int AddGatewaySlot();
 
 // Deletes the gateway at `position`: its journal records, its ".pcp" file,
 // its directory and its slot (the following gateways move up); the table is
-// saved. A position outside the table does nothing.
+// saved, and the "AccesDirectIP" keys of pass.ini move up with their
+// gateways. A position outside the table does nothing.
 void RemoveGatewayAt(int position);
 
 // When the gateway at `position` no longer has the name `oldName`, renames
@@ -68,8 +69,10 @@ void FillGatewayList(HWND gatewayList);
 // list.
 //
 // CreateGateway: creates a gateway, selects it and runs the configuration
-// dialog on it; a cancelled dialog deletes it again. The dialog's result, or
-// 0 when the table was full ("Vous ne pouvez plus créer de passerelle.").
+// dialog on it; a cancelled dialog, or one that could not be shown, removes
+// its slot and its directory again. The dialog's result, or 0 when the table
+// was full ("Vous ne pouvez plus créer de passerelle.") or the gateway was
+// not confirmed.
 INT_PTR CreateGateway(HWND gatewayList, HWND lineList);
 // DeleteGateway: deletes the selected gateway (the caller has asked and
 // checked that it is idle) and selects the same position, or the last one.
@@ -77,3 +80,7 @@ void DeleteGateway(HWND gatewayList, HWND lineList);
 // ModifyGateway: runs the configuration dialog on the selected gateway and
 // carries a new name into the journal.
 void ModifyGateway(HWND gatewayList);
+
+// Tests stand in for the configuration dialog with `dialog`, which answers
+// as the dialog would (non-zero: confirmed); null puts the dialog back.
+void SetConfigDialogForTests(INT_PTR (*dialog)(HWND owner));

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/ansi_case.h"
 #include "base/le_bytes.h"
 
 static GatewayRecord DecodeGatewayRecord(std::span<const uint8_t, kGatewayRecordSize> bytes)
@@ -67,6 +68,31 @@ std::string FormatPassName(uint32_t number)
     return text;
 }
 
+// "Pass<number>", or the next "Pass%d" when another gateway already carries
+// that name in any letter case (a gateway renamed by hand): the name owns the
+// ".pcp" file and the journal records, and the platform's file names ignore
+// case. Seven other gateways leave one of eight tries free.
+static std::string ChooseDefaultName(const GatewayTable& table, uint32_t number)
+{
+    int used = std::clamp(table.count, 0, MaxGateways);
+    for (uint32_t n = number;; ++n) {
+        std::string name = FormatPassName(n);
+        bool carried = std::any_of(table.slots.begin(), table.slots.begin() + used,
+                                   [&name](const GatewayRecord& record) {
+                                       return EqualIgnoringCase(GatewayNameOf(record), name);
+                                   });
+        if (!carried)
+            return name;
+    }
+}
+
+std::string FormatPassIniSection(int position)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "pass%d", position);
+    return text;
+}
+
 int AddGatewaySlot(GatewayTable& table)
 {
     if (table.count < 0 || table.count >= MaxGateways)
@@ -74,7 +100,7 @@ int AddGatewaySlot(GatewayTable& table)
     int position = table.count;
     GatewayRecord record;
     record.number = ChooseGatewayNumber(table);
-    std::string name = FormatPassName(record.number);
+    std::string name = ChooseDefaultName(table, record.number);
     std::memcpy(record.name, name.c_str(), name.size() + 1);
     table.slots[position] = record;
     table.count = position + 1;

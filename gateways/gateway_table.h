@@ -62,8 +62,14 @@ uint32_t ChooseGatewayNumber(const GatewayTable& table);
 // section name of position K in admin.ini.
 std::string FormatPassName(uint32_t number);
 
+// "pass%d" of a position: the gateway's section of pass.ini.
+std::string FormatPassIniSection(int position);
+
 // Fills slot `count` with a new gateway (its number, "Pass<number>", no
-// modem) and counts it. Returns its position, or -1 when the table is full.
+// modem) and counts it. When another gateway already carries that name, in
+// any letter case, the new one is named with the next "Pass%d" that nobody
+// carries; its number is kept. Returns its position, or -1 when the table is
+// full.
 int AddGatewaySlot(GatewayTable& table);
 
 // Closes the gap left by the gateway at `position`: the following slots move

@@ -78,6 +78,26 @@
 #define IDC_NEW_NUMBER_LABEL   1230
 #define IDC_NEW_NUMBER_TEXT    1231
 
+// Gateways window "Passerelles". Its menu entries give the commands of the
+// picture buttons of the same names.
+#define IDD_GATEWAYS           400
+#define IDM_GATEWAYS_WINDOW    401
+#define IDC_GATEWAY_ADD        1300
+#define IDC_GATEWAY_MODIFY     1301
+#define IDC_GATEWAY_DELETE     1302
+#define IDC_GATEWAY_QUIT       1303
+#define IDC_GATEWAY_HELP       1304
+#define IDC_GATEWAYS_LABEL     1305
+#define IDC_GATEWAY_LIST       1306
+#define IDC_LINES_LABEL        1307
+#define IDC_LINE_LIST          1308
+// Tooltip texts of the five picture buttons, in the buttons' order.
+#define IDS_GATEWAY_ADD_TIP    2000
+#define IDS_GATEWAY_MODIFY_TIP 2001
+#define IDS_GATEWAY_DELETE_TIP 2002
+#define IDS_GATEWAY_QUIT_TIP   2003
+#define IDS_GATEWAY_HELP_TIP   2004
+
 // Blocks of the windows still to come, so that each has its own numbers:
 //   gateways window            dialogs 400-409, controls 1300-1349
 //   gateway configuration      dialogs 410-419, controls 1350-1399
@@ -88,3 +108,15 @@
 //   import of network accounts dialogs 800-809, controls 1700-1719
 // String table: 9, 11 and 12 are fixed by their callers; others from 2000 up,
 // in blocks of 100 per window in the order above.
+
+// Modems and telephony: the dialog "Modems".
+#define IDD_MODEMS             500
+#define IDI_MODEM              501
+#define IDC_MODEMS_TEXT        1400
+#define IDC_MODEM_LIST         1401
+#define IDC_MODEM_ADD          1402
+#define IDC_MODEM_REMOVE       1403
+#define IDC_MODEM_PROPERTIES   1404
+#define IDC_MODEM_ADVANCED     1405
+#define IDS_REMOVE_MODEMS      11
+#define IDS_ADVANCED_MODEM     12

@@ -17,6 +17,7 @@
 #include "base/drawing_objects.h"
 #include "base/log_trace.h"
 #include "base/modal_seam.h"
+#include "base/picture_button.h"
 #include "shell/preferences.h"
 #include "base/profile.h"
 #include "base/program_dir.h"
@@ -187,60 +188,11 @@ static int FindToolbarButton(HWND button)
     return -1;
 }
 
-// From (x1, y1) to (x2, y2) included, horizontal or vertical.
-static void DrawLine(HDC dc, HPEN pen, int x1, int y1, int x2, int y2)
-{
-    SelectObject(dc, pen);
-    MoveToEx(dc, x1, y1, nullptr);
-    LineTo(dc, x2 + (x2 > x1), y2 + (y2 > y1));
-}
-
-// Raised: highlight on the top and left, black outside and shadow inside on
-// the bottom and right; sunken the other way round.
-static void DrawButtonFrame(HDC dc, const RECT& r, bool pressed)
-{
-    HGDIOBJ previous = SelectObject(dc, GetStockObject(BLACK_PEN));
-    int left = r.left, top = r.top, right = r.right - 1, bottom = r.bottom - 1;
-    HPEN outerTopLeft = pressed ? BlackPen : HighlightPen;
-    HPEN outerBottomRight = pressed ? HighlightPen : BlackPen;
-    DrawLine(dc, outerTopLeft, left, top, right - 1, top);
-    DrawLine(dc, outerTopLeft, left, top, left, bottom - 1);
-    DrawLine(dc, outerBottomRight, left, bottom, right, bottom);
-    DrawLine(dc, outerBottomRight, right, top, right, bottom);
-    if (pressed) {
-        DrawLine(dc, ShadowPen, left + 1, top + 1, right - 2, top + 1);
-        DrawLine(dc, ShadowPen, left + 1, top + 1, left + 1, bottom - 2);
-    } else {
-        DrawLine(dc, ShadowPen, left + 1, bottom - 1, right - 1, bottom - 1);
-        DrawLine(dc, ShadowPen, right - 1, top + 1, right - 1, bottom - 1);
-    }
-    SelectObject(dc, previous);
-}
-
-// The focus rectangle is drawn by inverting pixels: a button redrawn while it
-// has the focus gets it again, so that the next focus change takes it away.
-static void DrawToolbarFocus(const DRAWITEMSTRUCT* item)
-{
-    RECT r = item->rcItem;
-    InflateRect(&r, -2, -2);
-    DrawFocusRect(item->hDC, &r);
-}
-
 static void DrawToolbarButton(const DRAWITEMSTRUCT* item)
 {
     int i = FindToolbarButton(item->hwndItem);
-    if (i < 0)
-        return;
-    if (item->itemAction == ODA_FOCUS) {
-        DrawToolbarFocus(item);
-        return;
-    }
-    RECT client;
-    GetClientRect(item->hwndItem, &client);
-    DrawBitmapSquare(item->hDC, 0, 0, client.bottom, Toolbar[i].bitmap);
-    DrawButtonFrame(item->hDC, client, item->itemState & ODS_SELECTED);
-    if (item->itemState & ODS_FOCUS)
-        DrawToolbarFocus(item);
+    if (i >= 0)
+        DrawPictureButton(item, Toolbar[i].bitmap);
 }
 
 // Layout ------------------------------------------------------------------------
@@ -497,6 +449,11 @@ int RunMainWindow(HWND window)
     MSG message;
     BOOL got;
     while ((got = GetMessageA(&message, nullptr, 0, 0)) != 0 && got != -1) {
+        // The modeless gateways window, owned by this one, gets its keyboard
+        // (Tab, Escape) the same way.
+        HWND active = GetActiveWindow();
+        if (active && GetWindow(active, GW_OWNER) == window && IsDialogMessageA(active, &message))
+            continue;
         if (IsDialogMessageA(window, &message))
             continue;
         TranslateMessage(&message);

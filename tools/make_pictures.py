@@ -455,6 +455,21 @@ def draw_telephone(size):
     return c
 
 
+def draw_modem_icon(size):
+    """The modem of the modem list: the gateways' box, alone."""
+    c = Canvas(size, size, CLEAR)
+    if size == 32:
+        draw_modem_box(c, 1, 9, 30, 24, 5)
+    else:
+        c.shape(polygon_mask([(3.5, 3.5), (15.5, 3.5), (12.5, 7.5), (0.5, 7.5)]), "w", "k")
+        c.shape(polygon_mask([(15.5, 3.5), (15.5, 10.5), (12.5, 13.5), (12.5, 7.5)]), "d", "k")
+        c.rect(0, 7, 12, 13, "s", "k")
+        for x, colour in ((2, "l"), (5, "l"), (8, "r")):
+            c.put(x, 10, colour)
+            c.put(x + 1, 10, colour)
+    return c
+
+
 POINTING_HAND = [
     "     kk          ",
     "    kwwk         ",
@@ -503,9 +518,10 @@ def write_all():
     for name, canvas in pictures.items():
         write_bmp(name, canvas)
     write_icon("admin.ico", [draw_telephone(32), draw_telephone(16)])
+    write_icon("modem.ico", [draw_modem_icon(32), draw_modem_icon(16)])
     hand, hotspot = draw_hand()
     write_cursor("hand.cur", hand, hotspot)
-    return list(pictures) + ["admin.ico", "hand.cur"]
+    return list(pictures) + ["admin.ico", "modem.ico", "hand.cur"]
 
 
 def write_previews(names, folder):

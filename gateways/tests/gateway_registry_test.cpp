@@ -429,3 +429,77 @@ TEST_F(GatewayCommandsTest, ModifyWorksOnTheSelectedGatewayAndKeepsTheJournal)
     EXPECT_EQ(CurrentGateway, 2);
     EXPECT_EQ(ReadBytes(Path("\\Journal.dat")), journal);  // the name did not change
 }
+
+namespace {
+
+INT_PTR DialogAnswer;
+int DialogRuns;
+
+INT_PTR AnswerDialog(HWND)
+{
+    ++DialogRuns;
+    return DialogAnswer;
+}
+
+}  // namespace
+
+TEST_F(GatewayCommandsTest, NewGatewayStaysOnlyWhenTheDialogConfirmsIt)
+{
+    // -1 is what a dialog that could not be created answers.
+    struct Case { INT_PTR answer; INT_PTR result; int count; } cases[] = {
+        {1, 1, 2}, {IDOK, IDOK, 2}, {0, 0, 1}, {-1, 0, 1},
+    };
+    SetConfigDialogForTests(AnswerDialog);
+    for (const auto& c : cases) {
+        while (Gateways.count > 0)
+            RemoveGatewayAt(0);
+        CreateGateways(1);
+        DialogAnswer = c.answer;
+        DialogRuns = 0;
+        EXPECT_EQ(CreateGateway(gatewayList_, lineList_), c.result) << c.answer;
+        EXPECT_EQ(DialogRuns, 1);
+        EXPECT_EQ(Gateways.count, c.count) << c.answer;
+        EXPECT_EQ(DirExists(Path("\\pass1")), c.count == 2) << c.answer;
+        EXPECT_EQ(ReadBytes(AdminPath())[0], c.count) << c.answer;
+        EXPECT_EQ(Selected(), c.count - 1) << c.answer;
+    }
+    SetConfigDialogForTests(nullptr);
+}
+
+TEST_F(GatewayCommandsTest, CancelledNewGatewayTakesNothingButItsSlotAndDirectory)
+{
+    // A gateway renamed by hand to the name the new one would have had, in
+    // another case, with its journal records and its ".pcp" file; and records
+    // and a ".pcp" file of the name the new one gets.
+    CreateGateways(1);
+    std::strcpy(Gateways.slots[0].name, "PASS1");
+    SaveGatewayTable();
+    Bytes journal = JournalDat({"PASS1", "Pass1", "Pass2", "Pass0"});
+    WriteBytes(Path("\\Journal.dat"), journal);
+    WriteBytes(Path("\\PASS1.pcp"), {1});
+    WriteBytes(Path("\\Pass2.pcp"), {2});
+    Bytes before = ReadBytes(AdminPath());
+
+    DialogAnswer = 0;
+    SetConfigDialogForTests([](HWND) -> INT_PTR {
+        EXPECT_STREQ(Gateways.slots[1].name, "Pass2") << "Pass1 is carried";
+        EXPECT_EQ(Gateways.slots[1].number, 1u);
+        return 0;
+    });
+    EXPECT_EQ(CreateGateway(gatewayList_, lineList_), 0);
+    SetConfigDialogForTests(nullptr);
+    EXPECT_EQ(ReadBytes(Path("\\Journal.dat")), journal);
+    EXPECT_TRUE(Exists(Path("\\PASS1.pcp")));
+    EXPECT_TRUE(Exists(Path("\\Pass2.pcp")));
+    EXPECT_FALSE(DirExists(Path("\\pass1")));
+    EXPECT_TRUE(DirExists(Path("\\pass0")));
+    EXPECT_EQ(ReadBytes(AdminPath()), before);
+}
+
+TEST_F(GatewayRegistryTest, DeletionWithoutPassIniCreatesNone)
+{
+    LoadGatewayTable();
+    CreateGateways(2);
+    RemoveGatewayAt(0);
+    EXPECT_FALSE(Exists(Path("\\pass.ini")));
+}

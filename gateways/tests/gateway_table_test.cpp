@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -220,4 +221,52 @@ TEST(GatewayNames, FormatPassNameGivesTheDefaultNames)
     EXPECT_EQ(FormatPassName(0), "Pass0");
     EXPECT_EQ(FormatPassName(7), "Pass7");
     EXPECT_EQ(FormatPassName(0xFFFFFFFF), "Pass-1");  // signed, as the directory names are
+}
+
+TEST(GatewayNames, PassIniSectionsAreNamedAfterThePosition)
+{
+    EXPECT_EQ(FormatPassIniSection(0), "pass0");
+    EXPECT_EQ(FormatPassIniSection(7), "pass7");
+}
+
+TEST(GatewayNames, NewGatewaySkipsDefaultNamesOthersCarryInAnyCase)
+{
+    // Gateways renamed by hand to the default name the next one would get.
+    struct Case { std::vector<const char*> names; uint32_t number; const char* name; } cases[] = {
+        {{"Pass1"}, 1, "Pass2"},           // "Pass0" was renamed "Pass1": number 1, name Pass2
+        {{"Pass0", "Pass1"}, 2, "Pass2"},  // nothing carried: the default
+        {{"Nord", "pass1"}, 2, "Pass2"},
+        {{"Nord", "Pass2"}, 2, "Pass3"},
+        {{"Nord", "PASS2", "Pass3"}, 3, "Pass4"},  // number 3, whose name is carried
+        {{"Pass3", "Pass2", "Pass4"}, 3, "Pass5"},
+    };
+    for (const auto& c : cases) {
+        GatewayTable table;
+        for (const char* name : c.names) {
+            int position = AddGatewaySlot(table);
+            std::memset(table.slots[position].name, 0, sizeof table.slots[position].name);
+            std::strcpy(table.slots[position].name, name);
+        }
+        int position = AddGatewaySlot(table);
+        ASSERT_EQ(position, static_cast<int>(c.names.size()));
+        EXPECT_EQ(table.slots[position].number, c.number) << c.name;
+        EXPECT_STREQ(table.slots[position].name, c.name);
+        EXPECT_FALSE(IsGatewayNameTaken(table, position, table.slots[position].name)) << c.name;
+    }
+}
+
+TEST(GatewayNames, EveryNewGatewayOfAFullRunGetsAFreeName)
+{
+    // Seven gateways carrying the default names of the numbers 1 to 7, then
+    // the table is filled: every new name is still unique.
+    GatewayTable table;
+    for (int i = 0; i < 7; ++i) {
+        AddGatewaySlot(table);
+        std::snprintf(table.slots[i].name, sizeof table.slots[i].name, "Pass%d", i + 1);
+    }
+    ASSERT_EQ(AddGatewaySlot(table), 7);
+    EXPECT_EQ(table.slots[7].number, 7u);
+    EXPECT_STREQ(table.slots[7].name, "Pass8");
+    for (int i = 0; i < 8; ++i)
+        EXPECT_FALSE(IsGatewayNameTaken(table, i, table.slots[i].name)) << i;
 }

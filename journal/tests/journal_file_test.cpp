@@ -11,7 +11,7 @@
 #include "journal/journal_reload.h"
 #include "journal/tests/journal_fixture.h"
 #include "tests/wine/test_support.h"
-#include "tools/journal_appender/append_record.h"
+#include "tests/journal_appender/append_record.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "base/drawing_objects.h"
 #include "tests/wine/test_pixels.h"
 #include "tests/wine/test_support.h"
-#include "tools/journal_appender/append_record.h"
+#include "tests/journal_appender/append_record.h"
 #include "users/user_tables.h"
 
 namespace {

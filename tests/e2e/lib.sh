@@ -1,6 +1,7 @@
 # Helpers of the end-to-end tests: the real admin.exe under Wine, in a program
 # directory of its own, answered with xdotool on the test display.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/../../tools/test-slot.sh"
 OUT_DIR=$1          # the build's output folder: admin.exe and its DLLs
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/quorel-e2e.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
@@ -19,10 +20,12 @@ start_console() {  # dir, switches...: starts admin.exe in the background
     CONSOLE_PID=$!
 }
 
+# Only a shown window counts: a dialog's window exists, hidden, while its
+# initialisation still runs.
 wait_window() {  # title [seconds]: the window's id, or failure
     local title=$1 limit=${2:-30} id
     for _ in $(seq $((limit * 5))); do
-        id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1)
+        id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1)
         if [ -n "$id" ]; then echo "$id"; return 0; fi
         sleep 0.2
     done

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstdio>
 
+#include "base/app.h"
 #include "base/program_dir.h"
+#include "shell/window_classes.h"
 
 void ProgramDirTest::SetUp()
 {
@@ -125,6 +127,11 @@ void RemoveTree(const std::string& path)
         FindClose(search);
     }
     RemoveDirectoryA(path.c_str());
+}
+
+bool RegisterConsoleWindowClasses()
+{
+    return RegisterWindowClasses(AppInstance);
 }
 
 void PumpMessages()

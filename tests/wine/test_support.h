@@ -1,5 +1,18 @@
 // What the in-process Wine tests share: a fresh program directory per test,
 // a recorder that answers the console's modal boxes, and file helpers.
+//
+// Each TEST runs as a Wine process of its own, and under tools/test on a
+// display of its own: ctest hands every Wine test one of the display slots
+// that tools/test starts (a private Xvfb and Wine prefix each; see
+// prepare_test_slots in tools/common.sh), so a test may rely on the keyboard
+// focus, the foreground window and what is on its screen, which no other
+// test can take meanwhile. A TEST added here gets its slot by itself. A test
+// registered otherwise that runs under Wine (add_test of a script, or of a
+// program of its own) asks for one in its CMakeLists.txt:
+//     use_wine_test_display(<test name>)
+// and a script then sources tools/test-slot.sh before it starts Wine (as
+// tests/e2e/lib.sh does); programs run through tools/wine-run are moved
+// onto their slot by it.
 #pragma once
 #include <windows.h>
 
@@ -64,6 +77,12 @@ bool Exists(const std::string& path);
 bool DirExists(const std::string& path);
 std::string IniText(const std::string& path, const char* section, const char* key);  // "" when missing
 void RemoveTree(const std::string& path);
+
+// Registers the window classes that the console's start-up registers (the
+// test program stands for admin.exe), for tests of windows whose templates use
+// them; false when they could not all be registered (also when they already
+// are).
+bool RegisterConsoleWindowClasses();
 
 // Pumps the thread's messages until none is waiting.
 void PumpMessages();

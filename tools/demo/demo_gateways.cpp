@@ -1,11 +1,13 @@
+#include "tools/demo/demo_gateways.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "gateways/gateway_table.h"
 #include "gateways/line_records.h"
-#include "tools/demo/demo.h"
 #include "tools/demo/demo_files.h"
+#include "tools/demo/demo_office.h"
 
 static std::vector<uint8_t> LineFileOf(const DemoGateway& gateway)
 {

@@ -1,4 +1,4 @@
-#include "tools/demo/demo.h"
+#include "tools/demo/demo_office.h"
 
 // The administrator's password differs from its name: a password equal to the
 // name would be replaced by whatever is typed at the first login.

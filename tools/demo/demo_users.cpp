@@ -1,10 +1,12 @@
+#include "tools/demo/demo_users.h"
+
 #include <array>
 #include <cstring>
 #include <memory>
 #include <span>
 
-#include "tools/demo/demo.h"
 #include "tools/demo/demo_files.h"
+#include "tools/demo/demo_office.h"
 #include "users/numbers_record.h"
 #include "users/user_record.h"
 #include "users/user_sort.h"

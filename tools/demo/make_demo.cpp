@@ -21,8 +21,10 @@
 #include "base/le_bytes.h"
 #include "states/activity_image.h"
 #include "tools/calls.h"
-#include "tools/demo/demo.h"
 #include "tools/demo/demo_files.h"
+#include "tools/demo/demo_gateways.h"
+#include "tools/demo/demo_office.h"
+#include "tools/demo/demo_users.h"
 
 namespace {
 
@@ -132,13 +134,38 @@ bool WriteSettings()
     return true;
 }
 
+// The modem configuration library's settings: a soft modem, the special
+// entry of direct IP access, and the network types of the ISDN and GSM
+// devices.
+bool WriteModemLibrarySettings()
+{
+    std::string ini = DemoPath("whconfig.ini");
+    struct Key {
+        const char* section;
+        const char* key;
+        const char* value;
+    } settings[] = {
+        {"SoftModem", "Name", "Modem logiciel Quorel"},
+        {"SpecialNames", "Routage IP", "Acc\xE8s direct au r\xE9seau IP"},
+        {"Reseaux", "Eicon Diva ISDN", "4"},
+        {"Reseaux", "Eicon Diva ISDN #2", "4"},
+        {"Reseaux", "Wavecom Fastrack", "2"},
+    };
+    for (const Key& k : settings)
+        if (!WritePrivateProfileStringA(k.section, k.key, k.value, ini.c_str()))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     SetDemoDirectory(argc > 1 ? argv[1] : ".");
     RemoveDemoFile("admin.ini");
-    if (!(WriteUsers() && WriteGateways() && WriteActivity() && WriteJournal() && WriteSettings()))
+    RemoveDemoFile("whconfig.ini");
+    if (!(WriteUsers() && WriteGateways() && WriteActivity() && WriteJournal() && WriteSettings() &&
+          WriteModemLibrarySettings()))
         return 1;
     std::printf("Demo program directory ready: %zu users (administrator ADMIN, password QUOREL), %zu gateways, "
                 "%d calls.\n",

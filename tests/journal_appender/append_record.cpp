@@ -1,4 +1,4 @@
-#include "tools/journal_appender/append_record.h"
+#include "tests/journal_appender/append_record.h"
 
 static bool WriteAt(HANDLE file, int64_t offset, const void* bytes, DWORD size)
 {

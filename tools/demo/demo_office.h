@@ -1,6 +1,4 @@
-// The demo office: who works there, its gateways and lines (demo_office.cpp),
-// and the writers of its users' and gateways' files, each in a file of its
-// own with its own record layouts. They write through demo_files.h.
+// The demo office: who works there, its gateways and their lines.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -27,9 +25,3 @@ struct DemoGateway {
 
 extern const std::vector<DemoUser> DemoUsers;
 extern const std::vector<DemoGateway> DemoGateways;
-
-// reseau.dat and Numaut.dat.
-bool WriteUsers();
-
-// admin.dat and each gateway's directory with its line files.
-bool WriteGateways();

@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string>
 
-#include "tools/journal_appender/append_record.h"
+#include "tests/journal_appender/append_record.h"
 
 static void Put(uint8_t* record, size_t at, const char* text)
 {

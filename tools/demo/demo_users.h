@@ -1,0 +1,4 @@
+// The demo's users: reseau.dat and Numaut.dat, written through demo_files.h.
+#pragma once
+
+bool WriteUsers();
