@@ -120,3 +120,11 @@
 #define IDC_MODEM_ADVANCED     1405
 #define IDS_REMOVE_MODEMS      11
 #define IDS_ADVANCED_MODEM     12
+
+// Import of network accounts: the choice dialog and the progress window.
+#define IDD_IMPORT_CHOICE          800
+#define IDD_IMPORT_PROGRESS        801
+#define IDC_IMPORT_CHOICE_TEXT     1700
+#define IDC_IMPORT_NETWORK         1701
+#define IDC_IMPORT_THIS_COMPUTER   1702
+#define IDC_IMPORT_PROGRESS_TEXT   1703

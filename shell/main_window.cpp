@@ -86,8 +86,6 @@ constexpr JournalKey kJournalKeys[] = {
     {"NbJours", &JournalSettingsValues::purgeDays, 0},
 };
 
-HHOOK MouseHook;
-HHOOK MsgFilterHook;
 bool ColumnHeadersCreated;
 // Set once the settings are saved, and once the loop is told to end:
 // "Quitter" does both at once, and the window's later destruction must not
@@ -433,9 +431,7 @@ static void PurgeOldRecords()
 
 int RunMainWindow(HWND window)
 {
-    DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    MouseHook = SetWindowsHookExA(WH_MOUSE, MouseHookProc, nullptr, thread);
-    MsgFilterHook = SetWindowsHookExA(WH_MSGFILTER, MsgFilterHookProc, nullptr, thread);
+    InstallTooltipHooks();
 
     LoadJournal();
     PurgeOldRecords();
@@ -462,8 +458,7 @@ int RunMainWindow(HWND window)
     // "Quitter" ends the loop with the window still there.
     if (IsWindow(window))
         DestroyWindow(window);
-    UnhookWindowsHookEx(MouseHook);
-    UnhookWindowsHookEx(MsgFilterHook);
+    RemoveTooltipHooks();
     FreeUserTable();
     return got == -1 ? 0 : static_cast<int>(message.wParam);
 }

@@ -15,6 +15,7 @@
 #include "base/log_trace.h"
 #include "shell/login_dialog.h"
 #include "shell/main_window.h"
+#include "shell/tooltips.h"
 #include "base/modal_seam.h"
 #include "base/profile.h"
 #include "base/program_dir.h"
@@ -107,12 +108,15 @@ void FinishInterruptedSaves()
 static int LeaveConsole()
 {
     ClearRunningFlag();
+    RemoveTooltipHooks();
     FreeUserTable();
     return 0;
 }
 
 int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int show)
 {
+    // Set-up's import shows its dialogs before the rest of start-up.
+    AppInstance = instance;
     CheckPlatform();
     InitCommonControls();
 
@@ -132,7 +136,6 @@ int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, 
     TooltipsEnabled = 1;
     ZemoInitControls();
     FindTraceWindow();
-    AppInstance = instance;
     JournalSettings = {};
     GatewayActiveFlags.fill(0);
 
@@ -147,6 +150,9 @@ int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, 
     if (ShowLoginDialog() != 1)
         return LeaveConsole();
 
+    // F1 and the tooltips work in a window shown alone too.
+    if (HasSwitch(commandLine, 'p') || HasSwitch(commandLine, 'u'))
+        InstallTooltipHooks();
     if (HasSwitch(commandLine, 'p')) {
         StandaloneDialog = 1;
         ShowGatewaysWindow(nullptr);

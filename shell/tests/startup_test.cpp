@@ -6,8 +6,11 @@
 
 #include "resources/resource.h"
 #include "base/app.h"
+#include "base/log_trace.h"
 #include "shell/login_dialog.h"
 #include "tests/wine/test_support.h"
+#include "users/tests/reseau_fixture.h"
+#include "users/tests/zemonet_fixture.h"
 #include "users/user_database.h"
 #include "users/windows_user.h"
 
@@ -73,6 +76,15 @@ protected:
 };
 
 void Cancel(HWND dialog) { PressButton(dialog, IDCANCEL); }
+
+const char kChoiceCaption[] = "R\xE9""cup\xE9ration des utilisateurs";
+HINSTANCE ChoiceInstance;
+
+void ChooseNetwork(HWND dialog)
+{
+    ChoiceInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+    PressButton(dialog, IDOK);
+}
 
 }  // namespace
 
@@ -320,4 +332,161 @@ TEST_F(LoginDialogTest, StartsOnTheLoginWhenTheWindowsUserIsUnknown)
     EXPECT_EQ(GetWindowTextLengthA(GetDlgItem(dialog, IDC_LOGIN_NAME)), 0);
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_LOGIN_NAME));
     DestroyWindow(dialog);
+}
+
+// Set-up with ZemoNet.DLL beside the console --------------------------------------
+
+class SetUpImportTest : public StartupTest {
+protected:
+    void SetUp() override
+    {
+        StartupTest::SetUp();
+        SetLogPathForTests(Dir() + ".log");
+        DeleteFileA((Dir() + ".log").c_str());
+        ChoiceInstance = nullptr;
+    }
+    void TearDown() override
+    {
+        SetLogPathForTests({});
+        DeleteFileA((Dir() + ".log").c_str());
+        StartupTest::TearDown();
+    }
+    // Set-up with the double scripted so, and `choice` in the choice dialog,
+    // ends with the one-administrator database of a new installation.
+    void ExpectDefaultDatabaseAfter(const char* script, DialogDriver::Action choice);
+};
+
+TEST_F(SetUpImportTest, TheNetworksAccountsAreAskedForBeforeTheLoginAndSortedByName)
+{
+    using namespace reseau_fixture;
+    zemonet_fixture::InstallZemoNetDouble(Dir(), "account 2 ADMIN\naccount 1 Zo\xE9\naccount 1 Bob\n");
+    AppInstance = nullptr;  // as when the console starts: set-up comes first
+    ModalRecorder modal;
+    DialogDriver driver;
+    driver.Ignore("");  // the progress window
+    driver.Then(kChoiceCaption, ChooseNetwork);
+    driver.Then("Quorel", Cancel);
+
+    EXPECT_EQ(Run("/s"), 0);
+
+    EXPECT_EQ(driver.StepsDone(), 2) << "the choice, then the login";
+    EXPECT_EQ(driver.Unexpected(), 0);
+    EXPECT_EQ(ChoiceInstance, GetModuleHandleA(nullptr)) << "the choice dialog comes from the console's module";
+    std::vector<uint8_t> expected(136224, 0);
+    WriteDefaultHeaders(expected, 3);
+    const std::vector<uint8_t> records[] = {CurrentRecord("ADMIN", 5), CurrentRecord("Bob", 0),
+                                            CurrentRecord("Zo\xE9", 0)};
+    for (size_t i = 0; i < 3; ++i)
+        std::copy(records[i].begin(), records[i].end(), expected.begin() + 224 + 136 * i);
+    EXPECT_EQ(ReadBytes(Path("\\reseau.dat")), expected);
+    for (const char* name : {"ADMIN", "Bob", "Zo\xE9"}) {
+        EXPECT_TRUE(DirExists(Path("\\") + name)) << name;
+        EXPECT_FALSE(Exists(Path("\\") + name + "\\minitel.ini")) << name;
+    }
+    EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")).size(), 804004u);
+    EXPECT_EQ(Ini("Journal", "User"), "3");
+    EXPECT_EQ(Ini("Journal", "Pass"), "0");
+    EXPECT_EQ(zemonet_fixture::Lines(Dir() + ".log"),
+              (std::vector<std::string>{"3 utilisateurs on \xE9t\xE9 trouv\xE9s", "", ""}));
+    EXPECT_TRUE(modal.Calls().empty());
+}
+
+// The console registers its window classes once per process: each way of
+// importing nothing is a run of its own.
+void SetUpImportTest::ExpectDefaultDatabaseAfter(const char* script, DialogDriver::Action choice)
+{
+    zemonet_fixture::InstallZemoNetDouble(Dir(), script);
+    DialogDriver driver;
+    driver.Ignore("");
+    driver.Then(kChoiceCaption, choice);
+    driver.Then("Quorel", Cancel);
+
+    EXPECT_EQ(Run("/s"), 0);
+
+    EXPECT_EQ(driver.StepsDone(), 2);
+    std::vector<uint8_t> users = ReadBytes(Path("\\reseau.dat"));
+    ASSERT_EQ(users.size(), 136224u);
+    EXPECT_EQ(users[130], 1) << "one user";
+    EXPECT_STREQ(reinterpret_cast<const char*>(&users[224 + 21]), "Dupont");
+    EXPECT_EQ(users[224 + 52], 5);
+    EXPECT_EQ(Ini("Journal", "User"), "0");
+    EXPECT_FALSE(DirExists(Path("\\ADMIN")));
+}
+
+TEST_F(SetUpImportTest, AnnulerInTheChoiceGivesTheDefaultDatabase)
+{
+    ExpectDefaultDatabaseAfter("account 2 ADMIN\naccount 1 Bob\n", Cancel);
+}
+
+TEST_F(SetUpImportTest, AnnulerBeforeTheFirstAccountGivesTheDefaultDatabase)
+{
+    ExpectDefaultDatabaseAfter("account 2 ADMIN\naccount 1 Bob\ncancel 0\n", ChooseNetwork);
+}
+
+TEST_F(SetUpImportTest, NoAccountGivesTheDefaultDatabase)
+{
+    ExpectDefaultDatabaseAfter("", ChooseNetwork);
+}
+
+TEST_F(StartupTest, F1OpensTheHelpOfTheUsersWindowShownAlone)
+{
+    MakeDatabaseWithPassword();
+    SetWindowsUserNameForTests("Martin");
+    ModalRecorder modal;
+    DialogDriver driver;
+    driver.Then("Quorel", [](HWND dialog) {
+        SetItemText(dialog, IDC_LOGIN_NAME, "Dupont");
+        SetItemText(dialog, IDC_LOGIN_PASSWORD, "SECRET");
+        PressButton(dialog, IDOK);
+    });
+    static HWND users;
+    driver.Then("Configuration des utilisateurs", [](HWND dialog) {
+        users = dialog;
+        PostMessageA(GetDlgItem(dialog, IDC_USERS_LIST), WM_KEYDOWN, VK_F1, 1);
+    });
+    // Alone, the window starts adding the Windows user: closing drops that.
+    modal.Answer(IDYES);
+    driver.Then("Configuration des utilisateurs", [](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); });
+
+    EXPECT_EQ(Run("/u"), 0);
+
+    EXPECT_EQ(driver.StepsDone(), 3);
+    std::vector<ModalCall> help;
+    for (const ModalCall& call : modal.Calls())
+        if (call.kind == "help")
+            help.push_back(call);
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].owner, users);
+    EXPECT_EQ(help[0].text, Path("\\admin.hlp"));
+    EXPECT_EQ(help[0].type, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(help[0].data, 101u);
+}
+
+TEST_F(StartupTest, F1OpensTheHelpOfTheGatewaysWindowShownAlone)
+{
+    MakeDatabaseWithPassword();
+    ModalRecorder modal;
+    DialogDriver driver;
+    driver.Then("Quorel", [](HWND dialog) {
+        SetItemText(dialog, IDC_LOGIN_PASSWORD, "SECRET");
+        PressButton(dialog, IDOK);
+    });
+    static HWND gateways;
+    driver.Then("Passerelles", [](HWND dialog) {
+        gateways = dialog;
+        PostMessageA(GetDlgItem(dialog, IDC_GATEWAY_LIST), WM_KEYDOWN, VK_F1, 1);
+    });
+    driver.Then("Passerelles", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDC_GATEWAY_QUIT, 0); });
+
+    EXPECT_EQ(Run("/p"), 0);
+
+    EXPECT_EQ(driver.StepsDone(), 3);
+    std::vector<ModalCall> help;
+    for (const ModalCall& call : modal.Calls())
+        if (call.kind == "help")
+            help.push_back(call);
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].owner, gateways);
+    EXPECT_EQ(help[0].text, Path("\\admin.hlp"));
+    EXPECT_EQ(help[0].data, 102u);
 }

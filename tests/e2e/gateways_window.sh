@@ -31,9 +31,14 @@ answer_box() {  # id
     done
 }
 
-# "/s /p" on an empty directory: set-up, the first login, then the window alone.
+# "/s /p" on an empty directory: set-up (the network's accounts, which under
+# Wine are the Windows user alone), the first login, then the window alone.
 dir=$(prepare_dir alone)
 start_console "$dir" /s /p
+choice=$(wait_window "Récupération des utilisateurs")
+check "alone: set-up asks which accounts first" yes "$([ -n "$choice" ] && echo yes)"
+focus "$choice"
+keys Return
 check "alone: the login shows" yes "$(wait_window Quorel >/dev/null && echo yes)"
 type_text SECRET
 keys Return

@@ -7,10 +7,10 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/quorel-e2e.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 FAILURES=0
 
-prepare_dir() {  # name -> path of a fresh program directory
+prepare_dir() {  # name -> path of a fresh program directory with the product
     local dir="$WORK/$1"
     mkdir -p "$dir"
-    cp "$OUT_DIR"/*.exe "$OUT_DIR"/*.dll "$dir"/
+    cp "$OUT_DIR"/*.exe "$OUT_DIR"/*.[dD][lL][lL] "$dir"/
     echo "$dir"
 }
 
@@ -76,6 +76,21 @@ ini_value() {  # file section key
 }
 
 file_size() { stat -c %s "$1" 2>/dev/null || echo missing; }
+
+# The records of reseau.dat: the user count, and a record's name and category.
+user_count() { od -An -t u2 -j 130 -N 2 "$1/reseau.dat" | tr -d ' '; }
+user_name() { dd if="$1/reseau.dat" bs=1 skip=$((224 + 136 * $2 + 21)) count=21 2>/dev/null | tr -d '\0' | iconv -f CP1252 -t UTF-8; }
+user_category() { od -An -t u1 -j $((224 + 136 * $2 + 52)) -N 1 "$1/reseau.dat" | tr -d ' '; }
+
+# The log file "quorel.log" in Wine's temporary directory, and what was
+# appended to it since its size was `$1`.
+log_file() {
+    local temp
+    temp=$(wine cmd /c 'echo %TEMP%' 2>/dev/null </dev/null | tr -d '\r')
+    echo "$(winepath -u "$temp" 2>/dev/null)/quorel.log"
+}
+log_size() { stat -c %s "$(log_file)" 2>/dev/null || echo 0; }
+log_since() { tail -c +$(($1 + 1)) "$(log_file)" 2>/dev/null | tr -d '\r' | iconv -f CP1252 -t UTF-8; }
 
 check() {  # description, expected, actual
     if [ "$2" == "$3" ]; then

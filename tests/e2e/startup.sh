@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start-up paths of the real console: the single-console check, set-up of an
-# empty program directory with the first login up to the main window, and a
-# refused password.
+# empty program directory with the first login up to the main window (without
+# ZemoNet.DLL, then with it and the platform's own accounts), and a refused
+# password.
 source "$(dirname "$0")/lib.sh"
 
 # A console already marks itself running: the second one says so and leaves.
@@ -14,9 +15,11 @@ wait_console_exit; check "already running: exit code" 0 $?
 check "already running: the flag stays" 1 "$(ini_value "$dir/admin.ini" Administrateur Etat)"
 check "already running: no activity file made" missing "$(file_size "$dir/ActUser.dat")"
 
-# Set-up in an empty directory, then the first login of the administrator,
-# whose password is still its name: what is typed becomes the password.
+# Set-up in an empty directory without ZemoNet.DLL (the default database),
+# then the first login of the administrator, whose password is still its name:
+# what is typed becomes the password.
 dir=$(prepare_dir setup)
+rm "$dir/ZemoNet.DLL"
 start_console "$dir" /s
 check "set-up: the login shows" yes "$(wait_window Quorel >/dev/null && echo yes)"
 type_text SECRET
@@ -34,6 +37,7 @@ check "set-up: journal user filter" 0 "$(ini_value "$dir/admin.ini" Journal User
 check "set-up: journal gateway filter" 0 "$(ini_value "$dir/admin.ini" Journal Pass)"
 check "set-up: the flag is cleared" 0 "$(ini_value "$dir/admin.ini" Administrateur Etat)"
 check "set-up: description" "PaParametrages postes" "$(dd if="$dir/reseau.dat" bs=1 skip=32 count=21 2>/dev/null)"
+check "set-up: the administrator" "1 $(whoami) 5" "$(user_count "$dir") $(user_name "$dir" 0) $(user_category "$dir" 0)"
 
 # The next login with another password is refused, and the login stays open.
 before=$(md5sum < "$dir/reseau.dat")
@@ -49,4 +53,26 @@ keys Escape
 wait_console_exit; check "wrong password: exit code" 0 $?
 check "wrong password: the flag is cleared" 0 "$(ini_value "$dir/admin.ini" Administrateur Etat)"
 check "wrong password: reseau.dat unchanged" "$before" "$(md5sum < "$dir/reseau.dat")"
+
+# Set-up with ZemoNet.DLL beside the console: the choice of the accounts comes
+# before the login. Under Wine the platform lists one ordinary account, the
+# Windows user, who becomes the administrator.
+dir=$(prepare_dir import)
+start_console "$dir" /s
+choice=$(wait_window "Récupération des utilisateurs")
+check "import: the choice shows first" yes "$([ -n "$choice" ] && echo yes)"
+check "import: no login yet" no "$(wait_window Quorel 1 >/dev/null && echo yes || echo no)"
+focus "$choice"
+keys Return
+check "import: then the login" yes "$(wait_window Quorel >/dev/null && echo yes)"
+type_text SECRET
+keys Return
+main=$(wait_window Administrateur)
+check "import: the main window shows" yes "$([ -n "$main" ] && echo yes)"
+[ -n "$main" ] && close_window "$main"
+wait_console_exit; check "import: exit code" 0 $?
+check "import: the Windows user, administrator" "1 $(whoami) 5" \
+    "$(user_count "$dir") $(user_name "$dir" 0) $(user_category "$dir" 0)"
+check "import: journal user filter" 1 "$(ini_value "$dir/admin.ini" Journal User)"
+check "import: reseau.dat" 136224 "$(file_size "$dir/reseau.dat")"
 finish

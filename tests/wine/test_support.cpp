@@ -159,17 +159,23 @@ DialogDriver::~DialogDriver()
 
 namespace {
 struct Search {
+    const std::vector<std::string>* ignored = nullptr;
     HWND found = nullptr;
 };
 BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM lParam)
 {
+    auto* search = reinterpret_cast<Search*>(lParam);
     char className[16];
     GetClassNameA(window, className, sizeof className);
-    if (IsWindowVisible(window) && std::string(className) == "#32770") {
-        reinterpret_cast<Search*>(lParam)->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    if (!IsWindowVisible(window) || std::string(className) != "#32770")
+        return TRUE;
+    char caption[256];
+    GetWindowTextA(window, caption, sizeof caption);
+    for (const std::string& ignored : *search->ignored)
+        if (ignored == caption)
+            return TRUE;
+    search->found = window;
+    return FALSE;
 }
 }  // namespace
 
@@ -179,6 +185,7 @@ void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
     if (!self)
         return;
     Search search;
+    search.ignored = &self->ignored_;
     EnumThreadWindows(GetCurrentThreadId(), FindVisibleDialog, reinterpret_cast<LPARAM>(&search));
     if (!search.found)
         return;

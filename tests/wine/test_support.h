@@ -99,6 +99,9 @@ public:
     DialogDriver& operator=(const DialogDriver&) = delete;
 
     void Then(const char* caption, Action action) { steps_.push_back({caption, action}); }
+    // Dialogs with this caption are left to the code under test (a modeless
+    // progress window): neither awaited nor closed.
+    void Ignore(const char* caption) { ignored_.push_back(caption); }
     int StepsDone() const { return done_; }
     // Dialogs that no step awaits (none left, or another caption for five
     // seconds): closed with IDCANCEL so that a test never hangs, and counted.
@@ -108,6 +111,7 @@ private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
     struct Step { std::string caption; Action action; };
     std::deque<Step> steps_;
+    std::vector<std::string> ignored_;
     int done_ = 0;
     int unexpected_ = 0;
     int waiting_ = 0;
