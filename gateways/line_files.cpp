@@ -229,6 +229,11 @@ bool CommitWorkCopy(const std::string& dir)
     return copied;
 }
 
+void FinishInterruptedWorkCopySaves(const std::string& dir)
+{
+    FinishInterruptedReplacements(WorkDir(dir));
+}
+
 void DiscardWorkCopy(const std::string& dir)
 {
     std::string work = WorkDir(dir);

@@ -69,3 +69,7 @@ bool CommitWorkCopy(const std::string& dir);
 
 // Deletes the work copy and, when nothing else was left in it, "cfgtemp".
 void DiscardWorkCopy(const std::string& dir);
+
+// What a save of the work copy that the end of the console cut short left
+// in it is finished or dropped (FinishInterruptedReplacements). At start-up.
+void FinishInterruptedWorkCopySaves(const std::string& dir);

@@ -8,6 +8,7 @@
 
 #include "gateways/gateway_table.h"
 #include "gateways/gateways_window.h"
+#include "gateways/line_files.h"
 #include "journal/journal_settings.h"
 #include "base/app.h"
 #include "base/drawing_objects.h"
@@ -97,8 +98,11 @@ static bool WindowsUserIsKnown()
 void FinishInterruptedSaves()
 {
     FinishInterruptedReplacements(GetProgramDir());
-    for (int number = 0; number < MaxGateways; ++number)
-        FinishInterruptedReplacements(ProgramPath("\\pass" + std::to_string(number)));
+    for (int number = 0; number < MaxGateways; ++number) {
+        std::string gateway = ProgramPath("\\pass" + std::to_string(number));
+        FinishInterruptedReplacements(gateway);
+        FinishInterruptedWorkCopySaves(gateway);
+    }
     FinishInterruptedReplacements(ProgramPath("\\usertemp"));
     FinishInterruptedCommit();
     FinishInterruptedRenames();
