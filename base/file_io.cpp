@@ -242,6 +242,64 @@ bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes)
     return file.ok() && file.Write(bytes);
 }
 
+FileReplacement::FileReplacement(const std::string& path) : path_(path)
+{
+    // Windows refuses to move a file over a read-only one; Wine would not.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return;
+    size_t slash = path.find_last_of("\\/");
+    std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    char fresh[MAX_PATH];
+    if (!GetTempFileNameA(folder.c_str(), "jrn", 0, fresh))
+        return;
+    fresh_ = fresh;
+    file_ = File(fresh_, FileAccess::write, FileCreation::existing, FileSharing::nothing);
+    ok_ = file_.ok();
+}
+
+FileReplacement::~FileReplacement()
+{
+    Drop();
+}
+
+void FileReplacement::Drop()
+{
+    file_.Close();
+    if (!fresh_.empty())
+        DeleteFileA(fresh_.c_str());
+    fresh_.clear();
+    ok_ = false;
+}
+
+bool FileReplacement::Write(std::span<const uint8_t> bytes)
+{
+    ok_ = ok_ && file_.Write(bytes);
+    return ok_;
+}
+
+bool FileReplacement::Commit()
+{
+    // When it takes the place of an older file, the new content reaches the
+    // disk first: a crash must not trade the old content for a part of the
+    // new. A file that had no older one has nothing to lose.
+    bool complete = ok_ && (!FileExists(path_) || file_.Flush());
+    complete = file_.Close() && complete;
+    if (complete && MoveFileExA(fresh_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        fresh_.clear();
+        ok_ = false;
+        return true;
+    }
+    Drop();
+    return false;
+}
+
+bool ReplaceFileWhole(const std::string& path, std::span<const uint8_t> bytes)
+{
+    FileReplacement file(path);
+    return file.Write(bytes) && file.Commit();
+}
+
 bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes)
 {
     File file(path, FileAccess::append, FileCreation::openAlways);
@@ -435,6 +493,11 @@ bool CopyFileOver(const std::string& from, const std::string& to, bool failIfExi
 bool MovePath(const std::string& from, const std::string& to)
 {
     return Allowed(FileOperation::move, to) && MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to)
+{
+    return ReplacePath(from, to);
 }
 
 bool MakeDirectory(const std::string& path)

@@ -112,6 +112,39 @@ bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes);
 // replaced. False when no new file was made.
 bool CreateNewFileSafely(const std::string& path, std::span<const uint8_t> bytes);
 
+// A new content for the file `path`, written piece by piece into a new file
+// of a name of its own in the same folder (never the name of a file already
+// there), which Commit() then moves into the place of `path` in one step.
+// Unlike ReplaceFileSafely it never writes into `path` itself, which suits
+// the files an administrator names. When the new file cannot be made,
+// written whole or moved into place, or `path` is a read-only file, `path`
+// stays as it was and nothing is left beside it.
+class FileReplacement {
+public:
+    explicit FileReplacement(const std::string& path);
+    ~FileReplacement();  // drops the new content unless it was committed
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    // False once anything failed; later pieces are then ignored.
+    bool Write(std::span<const uint8_t> bytes);
+    // Puts the complete new content in the place of `path`, first flushed to
+    // the disk when `path` exists; false when it could not, and `path` is
+    // then as it was.
+    bool Commit();
+
+private:
+    void Drop();
+    std::string path_;
+    std::string fresh_;  // the new file beside it, empty when none was made
+    File file_;
+    bool ok_ = false;
+};
+
+// A file holding exactly `bytes` in the place of `path`, through a
+// FileReplacement.
+bool ReplaceFileWhole(const std::string& path, std::span<const uint8_t> bytes);
+
 // Appends to the file, creating it when missing.
 bool AppendToFile(const std::string& path, std::span<const uint8_t> bytes);
 
@@ -157,6 +190,8 @@ bool RemoveFile(const std::string& path);
 bool CopyFileOver(const std::string& from, const std::string& to, bool failIfExists = false);
 // Gives a file or a directory another name; never replaces anything.
 bool MovePath(const std::string& from, const std::string& to);
+// Gives a file another name, replacing the file of that name in one step.
+bool MoveFileOver(const std::string& from, const std::string& to);
 bool MakeDirectory(const std::string& path);
 bool RemoveEmptyDirectory(const std::string& path);
 

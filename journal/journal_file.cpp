@@ -204,13 +204,29 @@ bool PutContent(File& file, std::span<const uint8_t> head,
 
 enum class Backup { none, journalOld };
 
-// Copies the file as it was read to "Journal.old", which is replaced only
-// once that copy is complete.
-bool WriteBackup(const JournalContent& content)
+// Writes the file as it was read, whole, beside "Journal.old"; false, with
+// nothing left there, when it cannot. It becomes the backup only when the
+// file is rewritten (TakeBackup), so that a purge that removes nothing keeps
+// the backup of the last one that did.
+bool WriteBackupBeside(const JournalContent& content)
 {
-    return ReplaceFileSafely(BackupPath(), [&](File& to) {
-        return to.Write(content.head) && WriteJournalRecords(to, content.records) && to.Write(content.tail);
-    }, NoRoomBeside::leaveAsItIs);
+    std::string beside = BackupPath() + ".new";
+    File copy(beside, FileAccess::write, FileCreation::createAlways, FileSharing::nothing);
+    bool whole = copy.ok() && copy.Write(content.head) && WriteJournalRecords(copy, content.records) &&
+                 copy.Write(content.tail) && copy.Flush();
+    if (copy.Close() && whole)
+        return true;
+    RemoveFile(beside);
+    return false;
+}
+
+bool TakeBackup()
+{
+    std::string beside = BackupPath() + ".new";
+    if (MoveFileOver(beside, BackupPath()))
+        return true;
+    RemoveFile(beside);
+    return false;
 }
 
 // What a rewrite came to.
@@ -231,17 +247,25 @@ Rewrite RewriteHeldJournal(File& file, Backup backup, Edit edit)
         ReadJournal();
         return Rewrite::notWritten;
     }
-    std::vector<uint8_t> oldHead = content.head;
-    uint64_t oldSize = content.Size();
-    // The records a purge removes are kept nowhere else: without a
-    // complete backup, nothing is purged.
-    if (backup == Backup::journalOld && existed && !WriteBackup(content)) {
+    // The records a purge removes are kept nowhere else: without a complete
+    // backup, nothing is purged.
+    bool backedUp = backup == Backup::journalOld && existed;
+    if (backedUp && !WriteBackupBeside(content)) {
         file.Close();
         ReadJournal();
         return Rewrite::notBackedUp;
     }
+    std::vector<uint8_t> oldHead = content.head;
+    uint64_t oldSize = content.Size();
     bool recordsChanged = edit(content);
     bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == oldSize;
+    if (backedUp && unchanged)
+        RemoveFile(BackupPath() + ".new");
+    if (backedUp && !unchanged && !TakeBackup()) {
+        file.Close();
+        ReadJournal();
+        return Rewrite::notBackedUp;
+    }
     if (!unchanged && !PutContent(file, content.head, {content.records}, content.tail)) {
         file.Close();
         ReadJournal();

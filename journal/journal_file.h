@@ -48,9 +48,11 @@ void SaveJournal();
 // Makes the file hold no record: a zero count and nothing else.
 void CreateEmptyJournal();
 
-// Copies the file to "Journal.old" and removes the records dated no later
-// than `limit` ("dd/mm/yyyy hh:mm:ss"); then calls the refresh. When the copy
-// cannot be made whole, nothing is removed and the administrator is told.
+// Removes the records dated no later than `limit` ("dd/mm/yyyy hh:mm:ss")
+// then calls the refresh. "Journal.old" then holds the file as it stood
+// before; a purge that leaves the file as it is keeps the backup of the last
+// purge that changed it. When the backup cannot be made whole, nothing is
+// removed and the administrator is told.
 void PurgeJournal(const char* limit);
 
 // Removes the records of a gateway, or of a user (then calls the refresh).

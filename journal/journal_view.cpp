@@ -29,6 +29,7 @@ std::vector<int> SortIndex;
 int SortIndexColumn;
 uint64_t SortIndexStamp;  // Journal.changeStamp when SortIndex was last brought up to date
 std::vector<int> Rows;
+int ReloadHolds;  // commands working on the rows meanwhile
 
 // Every column is 5 pixels wider than its text area: the table is the pane
 // less 5 pixels for each of the seven.
@@ -308,7 +309,7 @@ void ShowJournalPane()
 
 void RefreshJournalOnTimer(HWND mainWindow)
 {
-    if (JournalSettings.shown != 1)
+    if (JournalSettings.shown != 1 || ReloadHolds > 0)
         return;
     LRESULT selected = JournalPane ? SendMessageA(JournalPane, LB_GETCURSEL, 0, 0) : LB_ERR;
     int32_t count = Journal.count;
@@ -365,4 +366,15 @@ void RefreshJournalView()
 const std::vector<int>& JournalRows()
 {
     return Rows;
+}
+
+void HoldJournalReload()
+{
+    ++ReloadHolds;
+}
+
+void ReleaseJournalReload()
+{
+    if (ReloadHolds > 0)
+        --ReloadHolds;
 }

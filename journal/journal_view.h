@@ -55,7 +55,7 @@ void ShowJournalPane();
 
 // The main window's timer: while the pane is shown, reloads the journal and,
 // when its length changed, has the main window sort and refill it, keeping
-// the selected row position.
+// the selected row position. Nothing while the reload is held.
 void RefreshJournalOnTimer(HWND mainWindow);
 
 // Draws every visible row of the pane, also the rows past the last record.
@@ -70,3 +70,11 @@ void RefreshJournalView();
 
 // The record index of each row of the pane, in display order.
 const std::vector<int>& JournalRows();
+
+// While the printout or the export works on the pane's rows and records
+// (their dialogs let the timer run), the timer leaves the journal and the
+// pane as they are: the rows stay the ones of the command's start, and the
+// records they name stay where they are. The next tick after the last
+// release catches up.
+void HoldJournalReload();
+void ReleaseJournalReload();

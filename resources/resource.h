@@ -97,6 +97,11 @@
 #define IDS_GATEWAY_DELETE_TIP 2002
 #define IDS_GATEWAY_QUIT_TIP   2003
 #define IDS_GATEWAY_HELP_TIP   2004
+// Journal printing and text export. String 9 is the save dialog's filter
+// list, its entries separated by its last character.
+#define IDD_PRINT_PROGRESS      700
+#define IDC_PRINT_PROGRESS_TEXT 1600
+#define IDS_EXPORT_FILTER       9
 
 // Blocks of the windows still to come, so that each has its own numbers:
 //   gateways window            dialogs 400-409, controls 1300-1349
@@ -120,6 +125,44 @@
 #define IDC_MODEM_ADVANCED     1405
 #define IDS_REMOVE_MODEMS      11
 #define IDS_ADVANCED_MODEM     12
+
+// States window ("Gestion des états"). "&Fermer" is the dialog's OK.
+#define IDD_STATES             600
+#define IDC_STATES_LIST        1500
+#define IDC_STATES_REFRESH     1501
+#define IDC_STATES_DEACTIVATE  1502
+#define IDC_STATES_HELP        1503
+// Its column headers "Type" and "Nom", made at run time.
+#define IDC_STATES_TYPE_HEADER 1504
+#define IDC_STATES_NAME_HEADER 1505
+
+// Pages of the preferences sheet: "Journal", "Réseau", "Accès IP".
+#define IDD_JOURNAL_PAGE       610
+#define IDD_NETWORK_PAGE       611
+#define IDD_IP_ACCESS_PAGE     612
+#define IDC_JOURNAL_SHOW       1520
+#define IDC_JOURNAL_GATEWAY_LABEL 1521
+#define IDC_JOURNAL_GATEWAYS   1522
+#define IDC_JOURNAL_USER_LABEL 1523
+#define IDC_JOURNAL_USERS      1524
+#define IDC_JOURNAL_SEPARATOR  1525
+#define IDC_JOURNAL_PURGE      1526
+#define IDC_JOURNAL_BEFORE_LABEL 1527
+#define IDC_JOURNAL_DAYS       1528
+#define IDC_JOURNAL_DAYS_LABEL 1529
+#define IDC_PROTOCOL_GROUP     1540
+#define IDC_PROTOCOL_IPX       1541
+#define IDC_PROTOCOL_TCPIP     1542
+#define IDC_CHECK_STATIONS     1543
+#define IDC_INHIBIT_CONNECTION 1544
+#define IDC_RAS_LABEL          1550
+#define IDC_RAS_TEXT           1551
+#define IDC_FORCE_IP           1552
+#define IDC_IP_SERVER_GROUP    1553
+#define IDC_DNS_LABEL          1554
+#define IDC_DNS                1555
+#define IDC_PORT_LABEL         1556
+#define IDC_PORT               1557
 
 // Import of network accounts: the choice dialog and the progress window.
 #define IDD_IMPORT_CHOICE          800

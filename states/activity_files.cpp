@@ -59,6 +59,26 @@ void ClearPasswordChanged(int i)
     WriteFileAt(UserActivityPath(), *at + kPasswordChangedAt, zero);
 }
 
+void ClearUserActive(int i)
+{
+    auto at = UserActivityRecordAt(i);
+    if (!at)
+        return;
+    SetUserField(UserActivity, i, kUserActiveAt, 0);
+    const uint8_t zero[1] = {0};
+    WriteFileAt(UserActivityPath(), *at + kUserActiveAt, zero);
+}
+
+void ClearGatewayActive(int j)
+{
+    auto at = GatewayActivityRecordAt(j);
+    if (!at)
+        return;
+    SetGatewayField(GatewayActivity, j, kGatewayActiveAt, 0);
+    const uint8_t zero[1] = {0};
+    WriteFileAt(GatewayActivityPath(), *at + kGatewayActiveAt, zero);
+}
+
 void WriteGatewayActivity(int j)
 {
     if (j == -1) {

@@ -37,6 +37,12 @@ void WriteUserActivityRecord(int i);
 // zero byte at offset 3 × i + 2, leaving the rest of the record to the server.
 void ClearPasswordChanged(int i);
 
+// Clears Active of user record i (gateway record j) in the image and writes
+// that one zero byte at the record's offset: the rest of the record is the
+// server's, which may have changed it since the image was read.
+void ClearUserActive(int i);
+void ClearGatewayActive(int j);
+
 // Writes the 19 bytes of record j of GatewayActivity at offset 19 × j, or,
 // for j = -1, the whole 152-byte image from offset 0.
 void WriteGatewayActivity(int j);

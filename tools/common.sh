@@ -9,6 +9,10 @@ export DEBIAN_FRONTEND=noninteractive
 PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine wine64 xvfb x11-utils xdotool imagemagick libbenchmark-dev clang libclang-rt-14-dev ccache)
 
+# Printing: a CUPS print queue whose printer writes PDF files, and poppler's
+# tools that read them back (ensure_print_queue below).
+PACKAGES+=(cups printer-driver-cups-pdf poppler-utils)
+
 install_missing_packages() {
     local missing=()
     for p in "${PACKAGES[@]}"; do
@@ -148,4 +152,26 @@ prepare_test_slots() {
     done
     TEST_SLOTS_SPEC="$BUILD/test-slots.json"
     printf '{"version": {"major": 1, "minor": 0}, "local": [{"displays": [%s]}]}\n' "$entries" > "$TEST_SLOTS_SPEC"
+}
+
+# The print queue "PDF" of the machine's CUPS, whose cups-pdf printer writes
+# every document to ~/PDF of the user who prints (the console under Wine
+# prints through it, and the tests read its files back). Starts the scheduler
+# when it is not running (a machine without systemd, or the packages just
+# installed in a container), makes the queue when it is missing, and makes it
+# the default when the machine has no default printer.
+ensure_print_queue() {
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    if ! lpstat -r 2>/dev/null | grep -q 'is running'; then
+        $sudo cupsd  # it leaves for the background once listening
+        for _ in $(seq 100); do lpstat -r 2>/dev/null | grep -q 'is running' && break; sleep 0.1; done
+    fi
+    if ! lpstat -p PDF >/dev/null 2>&1; then
+        $sudo lpadmin -p PDF -v cups-pdf:/ -E -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
+    fi
+    if ! lpstat -d 2>/dev/null | grep -q 'system default destination:'; then
+        $sudo lpadmin -d PDF
+    fi
+    lpstat -p PDF >/dev/null 2>&1 || { echo "No print queue PDF: printing cannot be tested" >&2; return 1; }
 }

@@ -325,4 +325,56 @@ TEST_F(FileIoTest, EveryReplacementIsOldOrNewWhateverHappens)
         }
         byName = counts.operations;
     }
+
+TEST_F(FileIoTest, ReplaceFileWholeNeverWritesIntoTheFileItself)
+{
+    const std::vector<uint8_t> old(5000, 0xAA);
+    const std::vector<uint8_t> fresh(300, 0x55);
+    // Files beside the target that are not ours to touch.
+    const std::vector<uint8_t> neighbour = {'n', 'o', 't', ' ', 'o', 'u', 'r', 's'};
+    WriteBytes(Path("\\journal.txt.new"), neighbour);
+    WriteBytes(Path("\\jrn1.tmp"), neighbour);
+    struct Case {
+        const char* name;
+        const char* file;
+        bool exists, readOnly, held, replaced;
+    } cases[] = {
+        {"a new file", "\\nouveau.txt", false, false, false, true},
+        {"an existing file, longer", "\\journal.txt", true, false, false, true},
+        {"a read-only file", "\\lecture.txt", true, true, false, false},
+        {"a file held without letting it go", "\\tenu.txt", true, false, true, false},
+        {"a folder that does not exist", "\\absent\\journal.txt", false, false, false, false},
+    };
+    for (const Case& c : cases) {
+        std::string path = Path(c.file);
+        if (c.exists)
+            WriteBytes(path, old);
+        if (c.readOnly)
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        HANDLE held = c.held ? CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        EXPECT_EQ(ReplaceFileWhole(path, fresh), c.replaced) << c.name;
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (c.replaced)
+            EXPECT_EQ(ReadBytes(path), fresh) << c.name;
+        else if (c.exists)
+            EXPECT_EQ(ReadBytes(path), old) << c.name << ": as it was";
+        else
+            EXPECT_FALSE(Exists(path)) << c.name;
+    }
+    EXPECT_EQ(ReadBytes(Path("\\journal.txt.new")), neighbour);
+    EXPECT_EQ(ReadBytes(Path("\\jrn1.tmp")), neighbour);
+    // Nothing left beside: the four files the cases leave, the two neighbours.
+    int files = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(Path("\\*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    EXPECT_EQ(files, 6);
 }

@@ -192,12 +192,42 @@ TEST_F(JournalFileTest, PurgeRemovesUpToTheLimitInclusiveAndBacksUpTheFile)
     EXPECT_EQ(ReadBytes(Path("\\Journal.old")), before);
 }
 
+// The backup is the file as it stood before the last purge that removed
+// records: one that removes nothing leaves it, and no copy behind.
+TEST_F(JournalFileTest, APurgeThatRemovesNothingKeepsTheLastBackup)
+{
+    Calls calls = {CallBytes({.dateTime = "02/06/2001 08:30:00", .filler = 0x41}),
+                   CallBytes({.dateTime = "01/06/2001 00:00:01", .filler = 0x42})};
+    std::vector<uint8_t> file = JournalFileBytes(calls);
+    std::vector<uint8_t> lastBackup(9000, 0x33);
+    WriteBytes(JournalDat(), file);
+    WriteBytes(Path("\\Journal.old"), lastBackup);
+    LoadJournal();
+    PurgeJournal("01/06/2001 00:00:00");
+    EXPECT_EQ(FileNow(), file);
+    EXPECT_EQ(TableBytes(), calls);
+    EXPECT_EQ(ReadBytes(Path("\\Journal.old")), lastBackup);
+    EXPECT_FALSE(Exists(Path("\\Journal.old.new")));
+    EXPECT_FALSE(Exists(JournalDat() + ".new"));
+
+    PurgeJournal("01/06/2001 00:00:01");
+    EXPECT_EQ(FileNow(), JournalFileBytes({calls[0]}));
+    EXPECT_EQ(ReadBytes(Path("\\Journal.old")), file);
+    EXPECT_FALSE(Exists(Path("\\Journal.old.new")));
+}
+
 TEST_F(JournalFileTest, PurgeOfEmptyAndMissingJournals)
 {
+    // Nothing to remove: the file stays, and so does the backup of the last
+    // purge that removed something (or its absence).
     WriteBytes(JournalDat(), {0, 0, 0, 0});
     PurgeJournal("01/06/2001 00:00:00");
     EXPECT_EQ(FileNow(), std::vector<uint8_t>({0, 0, 0, 0}));
-    EXPECT_EQ(ReadBytes(Path("\\Journal.old")), std::vector<uint8_t>({0, 0, 0, 0}));
+    EXPECT_FALSE(Exists(Path("\\Journal.old")));
+    WriteBytes(Path("\\Journal.old"), {9, 9, 9});
+    PurgeJournal("01/06/2001 00:00:00");
+    EXPECT_EQ(FileNow(), std::vector<uint8_t>({0, 0, 0, 0}));
+    EXPECT_EQ(ReadBytes(Path("\\Journal.old")), std::vector<uint8_t>({9, 9, 9}));
 
     // The backup is a byte copy even of a damaged file, which the purge then
     // writes with a count matching its records.

@@ -12,6 +12,7 @@
 #include "journal/journal_reload.h"
 #include "journal/journal_settings.h"
 #include "journal/tests/journal_fixture.h"
+#include "journal/tests/journal_pane_fixture.h"
 #include "journal/tests/journal_sort_reference.h"
 #include "base/app.h"
 #include "base/drawing_objects.h"
@@ -22,102 +23,11 @@
 
 namespace {
 
-// Stands for the main window: routes the column commands and the pane's
-// owner-draw requests as the console's main window does, and notes every
-// command it receives.
-std::vector<WPARAM> CommandsReceived;
-
-LRESULT CALLBACK TestMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_COMMAND:
-        CommandsReceived.push_back(wParam);
-        if (LOWORD(wParam) >= 5 && LOWORD(wParam) <= 11)
-            SortJournal(LOWORD(wParam));
-        return 0;
-    case WM_DRAWITEM:
-        DrawJournalRow(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 constexpr int kPaneWidth = 435;  // a table of 400 pixels
-constexpr int kPaneHeight = 200;
 
-class JournalViewTest : public ProgramDirTest {
+class JournalViewTest : public JournalPaneTest {
 protected:
-    void SetUp() override
-    {
-        ProgramDirTest::SetUp();
-        CreateDrawingObjects();
-        WNDCLASSA existing;
-        if (!GetClassInfoA(AppInstance, "arrayed", &existing)) {
-            ASSERT_TRUE(RegisterJournalPaneClass(AppInstance));
-        }
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = TestMainProc;
-        wc.hInstance = AppInstance;
-        wc.lpszClassName = "JournalViewTestMain";
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        RegisterClassA(&wc);
-        main_ = CreateWindowExA(0, "JournalViewTestMain", "Administrateur", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                kPaneWidth + 40, kPaneHeight + 120, nullptr, nullptr, AppInstance, nullptr);
-        ASSERT_TRUE(main_);
-        MainWindow = main_;
-        // The styles the main window asks for; the pane makes itself a list
-        // without item data whatever they are.
-        JournalPane = CreateWindowExA(WS_EX_CLIENTEDGE, "arrayed", "",
-                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-                                          LBS_NOTIFY,
-                                      5, 60, kPaneWidth, kPaneHeight, main_, nullptr, AppInstance, nullptr);
-        ASSERT_TRUE(JournalPane);
-        SendMessageA(JournalPane, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont), FALSE);
-        CreateColumnHeaders(JournalPane);
-        PlaceColumnHeaders(5, 60, kPaneWidth);
-
-        Journal = JournalTable{};
-        JournalSettings = {};
-        JournalSettings.shown = 1;
-        JournalSettings.sortColumn = 9;
-        SetUsers({"Durand", "Dupont", "Martin"});
-        SetGateways({"Pass1", "Paris"});
-        JournalSettings.gatewayFilter = Gateways.count;
-        JournalSettings.userFilter = UserCount();
-        CommandsReceived.clear();
-    }
-
-    void TearDown() override
-    {
-        DestroyWindow(main_);
-        JournalPane = nullptr;
-        MainWindow = nullptr;
-        ProgramDirTest::TearDown();
-    }
-
-    static void SetUsers(const std::vector<const char*>& names)
-    {
-        UserTable& table = CurrentUserTable();
-        table.header.userCount = static_cast<uint16_t>(names.size());
-        for (size_t i = 0; i < names.size(); ++i)
-            lstrcpynA(table.records[i].name, names[i], sizeof table.records[i].name);
-    }
-
-    static void SetGateways(const std::vector<const char*>& names)
-    {
-        Gateways = GatewayTable{};
-        Gateways.count = static_cast<int32_t>(names.size());
-        for (size_t i = 0; i < names.size(); ++i)
-            lstrcpynA(Gateways.slots[i].name, names[i], sizeof Gateways.slots[i].name);
-    }
-
-    void WriteJournal(const std::vector<CallFields>& calls)
-    {
-        std::vector<std::vector<uint8_t>> records;
-        for (const CallFields& call : calls)
-            records.push_back(CallBytes(call));
-        WriteBytes(Path("\\Journal.dat"), JournalFileBytes(records));
-    }
+    JournalViewTest() { paneWidth_ = kPaneWidth; }
 
     void Append(const CallFields& call)
     {
@@ -132,8 +42,6 @@ protected:
     {
         return reference::JournalOrder(Journal.records, command);
     }
-
-    HWND main_ = nullptr;
 };
 
 CallFields Call(const char* user, const char* number, uint32_t durationValue, const char* gateway = "Pass1")

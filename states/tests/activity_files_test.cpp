@@ -163,6 +163,51 @@ TEST_F(ActivityFilesTest, ClearingPasswordChangedWritesOnlyThatByte)
     EXPECT_EQ(ReadBytes(UserFile()), file);
 }
 
+// Switching an entry off writes its Active byte alone: the rest of the
+// record is the server's, and the image may be older than the file.
+TEST_F(ActivityFilesTest, ClearingActiveWritesOnlyThatByte)
+{
+    struct Case {
+        const char* name;
+        void (*clear)(int);
+        std::string file;
+        size_t size;
+        int record;
+        std::vector<size_t> changed;
+    } cases[] = {
+        {"user 0", ClearUserActive, "\\ActUser.dat", 3000, 0, {0}},
+        {"user 5", ClearUserActive, "\\ActUser.dat", 3000, 5, {15}},
+        {"user 999", ClearUserActive, "\\ActUser.dat", 3000, 999, {2997}},
+        {"user -1", ClearUserActive, "\\ActUser.dat", 3000, -1, {}},
+        {"user 1000", ClearUserActive, "\\ActUser.dat", 3000, 1000, {}},
+        {"gateway 0", ClearGatewayActive, "\\ActPass.dat", 152, 0, {0}},
+        {"gateway 7", ClearGatewayActive, "\\ActPass.dat", 152, 7, {133}},
+        {"gateway 8", ClearGatewayActive, "\\ActPass.dat", 152, 8, {}},
+        {"gateway -1", ClearGatewayActive, "\\ActPass.dat", 152, -1, {}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> file(c.size, 0xEE);
+        WriteBytes(Path(c.file), file);
+        UserActivity.fill(0x33);
+        GatewayActivity.fill(0x33);
+        c.clear(c.record);
+        auto after = ReadBytes(Path(c.file));
+        EXPECT_EQ(ChangedBytes(file, after), c.changed) << c.name;
+        for (size_t n : c.changed)
+            EXPECT_EQ(after[n], 0) << c.name;
+        // The image has its byte cleared too, and nothing else.
+        const uint8_t* image = c.size == 3000 ? UserActivity.data() : GatewayActivity.data();
+        for (size_t n = 0; n < c.size; ++n)
+            ASSERT_EQ(image[n], c.changed.size() == 1 && n == c.changed[0] ? 0 : 0x33) << c.name << ", byte " << n;
+    }
+    DeleteFileA(UserFile().c_str());
+    DeleteFileA(GatewayFile().c_str());
+    ClearUserActive(3);
+    ClearGatewayActive(3);
+    EXPECT_FALSE(Exists(UserFile()));
+    EXPECT_FALSE(Exists(GatewayFile()));
+}
+
 TEST_F(ActivityFilesTest, GatewayWriteTouchesOnlyThatRecordOrTheWholeImage)
 {
     struct Case { int record; size_t fileSize; std::vector<size_t> changed; } cases[] = {

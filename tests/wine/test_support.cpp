@@ -1,9 +1,11 @@
 #include "tests/wine/test_support.h"
 
 #include <shellapi.h>
+#include <winspool.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 
 #include "base/app.h"
 #include "base/program_dir.h"
@@ -33,6 +35,9 @@ ModalRecorder::ModalRecorder()
     ModalSeam seam;
     seam.messageBox = MessageBoxHook;
     seam.help = HelpHook;
+    seam.propertySheet = PropertySheetHook;
+    seam.saveFile = SaveFileHook;
+    seam.print = PrintHook;
     seam.context = this;
     SetModalSeamForTests(&seam);
 }
@@ -61,6 +66,189 @@ BOOL ModalRecorder::HelpHook(void* context, HWND owner, const char* file, UINT c
     auto* self = static_cast<ModalRecorder*>(context);
     self->calls_.push_back(ModalCall{"help", owner, file ? file : "", "", command, data});
     return TRUE;
+}
+
+INT_PTR ModalRecorder::PropertySheetHook(void* context, PROPSHEETHEADERA* header)
+{
+    auto* self = static_cast<ModalRecorder*>(context);
+    return self->propertySheet ? self->propertySheet(header) : PropertySheetA(header);
+}
+
+INT_PTR RunSheetModeless(PROPSHEETHEADERA* header, const std::function<void(HWND sheet)>& drive)
+{
+    header->dwFlags |= PSH_MODELESS;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetA(header));
+    if (!sheet || !IsWindow(sheet))
+        return -1;
+    PumpMessages();
+    drive(sheet);
+    // A modeless sheet stays after OK or Cancel: it has no current page then.
+    for (int n = 0; n < 200 && SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0); ++n) {
+        PumpMessages();
+        Sleep(5);
+    }
+    bool open = SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0) != 0;
+    EXPECT_FALSE(open) << "the sheet is still open";
+    if (open)
+        SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    LRESULT result = SendMessageA(sheet, PSM_GETRESULT, 0, 0);
+    DestroyWindow(sheet);
+    PumpMessages();
+    return result;
+}
+
+namespace {
+
+// A double-zero-ended list of texts, with its zeros shown as '|'.
+std::string FilterText(const char* list)
+{
+    std::string text;
+    if (!list)
+        return text;
+    while (*list) {
+        size_t length = std::strlen(list);
+        text.append(list, length);
+        text += '|';
+        list += length + 1;
+    }
+    return text;
+}
+
+void NotePrinterNames(HGLOBAL block, ModalCall& call)
+{
+    if (!block)
+        return;
+    SIZE_T size = GlobalSize(block);
+    const auto* names = static_cast<const char*>(GlobalLock(block));
+    if (!names)
+        return;
+    call.hasPrinterNames = true;
+    // Names read within the block only: a wrong offset shows as a mark.
+    auto name = [&](size_t at) -> std::string {
+        if (at + 2 > size)
+            return "<header outside the block>";
+        size_t offset = static_cast<uint8_t>(names[at]) | static_cast<uint8_t>(names[at + 1]) << 8;
+        if (offset < 8 || offset >= size)
+            return "<offset outside the block>";
+        size_t length = strnlen(names + offset, size - offset);
+        if (offset + length == size)
+            return "<name not ended in the block>";
+        return std::string(names + offset, length);
+    };
+    call.driver = name(0);
+    call.device = name(2);
+    call.port = name(4);
+    GlobalUnlock(block);
+}
+
+std::string PreselectedDevice(HGLOBAL block)
+{
+    ModalCall names;
+    NotePrinterNames(block, names);
+    return names.device.empty() || names.device[0] == '<' ? std::string() : names.device;
+}
+
+// A device context of the printer, on a paper of the answer's size if it
+// gives one, as the print dialog returns it.
+HDC PrinterContext(const std::string& printer, const PrintAnswer& answer)
+{
+    if (!answer.paperWidth && !answer.paperLength)
+        return CreateDCA(nullptr, printer.c_str(), nullptr, nullptr);
+    HANDLE handle = nullptr;
+    if (!OpenPrinterA(const_cast<char*>(printer.c_str()), &handle, nullptr))
+        return nullptr;
+    LONG size = DocumentPropertiesA(nullptr, handle, const_cast<char*>(printer.c_str()), nullptr, nullptr, 0);
+    HDC dc = nullptr;
+    if (size > 0) {
+        std::vector<uint8_t> buffer(static_cast<size_t>(size));
+        auto* mode = reinterpret_cast<DEVMODEA*>(buffer.data());
+        if (DocumentPropertiesA(nullptr, handle, const_cast<char*>(printer.c_str()), mode, nullptr, DM_OUT_BUFFER) ==
+            IDOK) {
+            // A size of its own: width and length, and no paper of a name.
+            mode->dmFields = (mode->dmFields & ~DM_PAPERSIZE) | DM_PAPERWIDTH | DM_PAPERLENGTH;
+            mode->dmPaperSize = 0;
+            mode->dmPaperWidth = answer.paperWidth;
+            mode->dmPaperLength = answer.paperLength;
+            dc = CreateDCA(nullptr, printer.c_str(), nullptr, mode);
+        }
+    }
+    ClosePrinter(handle);
+    return dc;
+}
+
+}  // namespace
+
+BOOL ModalRecorder::SaveFileHook(void* context, OPENFILENAMEA* dialog)
+{
+    auto* self = static_cast<ModalRecorder*>(context);
+    ModalCall call;
+    call.kind = "save";
+    call.owner = dialog->hwndOwner;
+    call.text = dialog->lpstrFile ? std::string(dialog->lpstrFile, strnlen(dialog->lpstrFile, dialog->nMaxFile)) : "";
+    call.caption = dialog->lpstrTitle ? dialog->lpstrTitle : "";
+    call.type = dialog->Flags;
+    call.filter = FilterText(dialog->lpstrFilter);
+    call.directory = dialog->lpstrInitialDir ? dialog->lpstrInitialDir : "";
+    call.extension = dialog->lpstrDefExt ? dialog->lpstrDefExt : "";
+    call.filterIndex = dialog->nFilterIndex;
+    call.nameSize = dialog->nMaxFile;
+    self->calls_.push_back(call);
+    if (self->onMessage)
+        self->onMessage(*self, call);
+    if (self->saveAnswers_.empty())
+        return FALSE;
+    std::string name = self->saveAnswers_.front();
+    self->saveAnswers_.pop_front();
+    // As the platform's dialog does, a name longer than the buffer is refused.
+    if (!dialog->lpstrFile || name.size() >= dialog->nMaxFile)
+        return FALSE;
+    std::memcpy(dialog->lpstrFile, name.c_str(), name.size() + 1);
+    return TRUE;
+}
+
+BOOL ModalRecorder::PrintHook(void* context, PRINTDLGA* dialog)
+{
+    auto* self = static_cast<ModalRecorder*>(context);
+    ModalCall call;
+    call.kind = "print";
+    call.owner = dialog->hwndOwner;
+    call.type = dialog->Flags;
+    NotePrinterNames(dialog->hDevNames, call);
+    call.fromPage = dialog->nFromPage;
+    call.toPage = dialog->nToPage;
+    call.minPage = dialog->nMinPage;
+    call.maxPage = dialog->nMaxPage;
+    self->calls_.push_back(call);
+    if (self->onMessage)
+        self->onMessage(*self, call);
+    if (self->printAnswers_.empty())
+        return FALSE;
+    PrintAnswer answer = self->printAnswers_.front();
+    self->printAnswers_.pop_front();
+    if (answer.cancel)
+        return FALSE;
+    std::string printer = answer.printer;
+    if (printer.empty())
+        printer = PreselectedDevice(dialog->hDevNames);
+    if (printer.empty())
+        printer = DefaultPrinterName();
+    if (printer.empty())
+        return FALSE;
+    if (dialog->Flags & PD_RETURNDC) {
+        dialog->hDC = PrinterContext(printer, answer);
+        if (!dialog->hDC)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+std::string DefaultPrinterName()
+{
+    char name[512];
+    DWORD size = sizeof name;
+    if (!GetDefaultPrinterA(name, &size))
+        return {};
+    return name;
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path)

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,16 +41,45 @@ private:
 
 // One modal request the console made.
 struct ModalCall {
-    std::string kind;  // "message" or "help"
+    std::string kind;  // "message", "help", "save" or "print"
     HWND owner = nullptr;
-    std::string text;     // message text, or the help file
-    std::string caption;  // message caption
-    UINT type = 0;        // MB_ flags, or the help command
+    std::string text;     // message text, the help file, or the save dialog's proposed file name
+    std::string caption;  // message caption, or the save dialog's title
+    UINT type = 0;        // MB_ flags, the help command, or the dialog's flags
     ULONG_PTR data = 0;   // help context
+
+    // The save dialog's request: its filter list (each zero shown as '|'),
+    // initial directory, default extension, filter index and the size of
+    // the file name buffer.
+    std::string filter = {};
+    std::string directory = {};
+    std::string extension = {};
+    DWORD filterIndex = 0;
+    DWORD nameSize = 0;
+
+    // The print dialog's request: the printer it preselects (empty when
+    // none), and its page range and limits.
+    bool hasPrinterNames = false;
+    std::string device = {}, driver = {}, port = {};
+    WORD fromPage = 0, toPage = 0, minPage = 0, maxPage = 0;
 };
 
-// Answers every message box and help request while it lives, in order from
-// the queued answers (IDOK when none is queued), and records each one.
+// How a test answers the print dialog.
+struct PrintAnswer {
+    bool cancel = false;
+    // The printer chosen: empty for the one the console preselected, or the
+    // default printer when it preselected none.
+    std::string printer;
+    // A paper of this size, in tenths of a millimetre; 0 for the printer's own.
+    short paperWidth = 0;
+    short paperLength = 0;
+};
+
+// Answers every message box, help request, save dialog and print dialog
+// while it lives, and records each one. Message boxes take the queued
+// answers in order (IDOK when none is queued); the save dialog takes the
+// queued file names, and the print dialog the queued print answers; either
+// is cancelled when nothing is queued for it.
 class ModalRecorder {
 public:
     ModalRecorder();
@@ -58,17 +88,31 @@ public:
     ModalRecorder& operator=(const ModalRecorder&) = delete;
 
     void Answer(int result) { answers_.push_back(result); }
+    void AnswerSave(std::string fileName) { saveAnswers_.push_back(std::move(fileName)); }
+    void AnswerPrint(PrintAnswer answer) { printAnswers_.push_back(std::move(answer)); }
     const std::vector<ModalCall>& Calls() const { return calls_; }
 
-    // Runs while a box is "shown", for tests that act at that moment.
+    // Runs while a box or a dialog is "shown", for tests that act at that moment.
     void (*onMessage)(ModalRecorder&, const ModalCall&) = nullptr;
+
+    // Runs the property sheet in place of the platform's modal call when set
+    // (see RunSheetModeless); returns what PropertySheetA would.
+    std::function<INT_PTR(PROPSHEETHEADERA*)> propertySheet;
 
 private:
     static int MessageBoxHook(void* context, HWND owner, const char* text, const char* caption, UINT type);
     static BOOL HelpHook(void* context, HWND owner, const char* file, UINT command, ULONG_PTR data);
+    static INT_PTR PropertySheetHook(void* context, PROPSHEETHEADERA* header);
+    static BOOL SaveFileHook(void* context, OPENFILENAMEA* dialog);
+    static BOOL PrintHook(void* context, PRINTDLGA* dialog);
     std::deque<int> answers_;
+    std::deque<std::string> saveAnswers_;
+    std::deque<PrintAnswer> printAnswers_;
     std::vector<ModalCall> calls_;
 };
+
+// The name of the machine's default printer, or "" when it has none.
+std::string DefaultPrinterName();
 
 // File helpers for fixtures and assertions.
 std::vector<uint8_t> ReadBytes(const std::string& path);  // empty when missing
@@ -86,6 +130,14 @@ bool RegisterConsoleWindowClasses();
 
 // Pumps the thread's messages until none is waiting.
 void PumpMessages();
+
+// Runs a property sheet the way the platform's own conformance tests do: the
+// sheet is created modeless from the console's header, `drive` steps it with
+// the sheet's messages (PSM_SETCURSEL, PSM_PRESSBUTTON...) until it closes,
+// and it is destroyed before this returns. Returns the sheet's PSM_GETRESULT
+// once closed, or -1 when it could not be created; a sheet still open after
+// `drive` is cancelled and counts as a failure of the test.
+INT_PTR RunSheetModeless(PROPSHEETHEADERA* header, const std::function<void(HWND sheet)>& drive);
 
 // Drives the console's own modal dialogs from a thread timer, which their
 // modal loops dispatch: each step waits for a top-level dialog of this thread
