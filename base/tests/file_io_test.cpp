@@ -325,6 +325,7 @@ TEST_F(FileIoTest, EveryReplacementIsOldOrNewWhateverHappens)
         }
         byName = counts.operations;
     }
+}
 
 TEST_F(FileIoTest, ReplaceFileWholeNeverWritesIntoTheFileItself)
 {
