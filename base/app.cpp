@@ -1,5 +1,8 @@
 #include "base/app.h"
 
+#include "base/profile.h"
+#include "base/program_dir.h"
+
 HINSTANCE AppInstance;
 int IsWindowsNT;
 BYTE StandaloneDialog;
@@ -15,3 +18,8 @@ HPEN ShadowPen;
 HPEN HighlightPen;
 HPEN FacePen;
 HBITMAP ActiveMarkBitmap;
+
+void ClearRunningFlag()
+{
+    WriteProfileInt("Administrateur", "Etat", 0, AdminIniPath());
+}

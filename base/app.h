@@ -17,3 +17,8 @@ extern HPEN ShadowPen;
 extern HPEN HighlightPen;
 extern HPEN FacePen;
 extern HBITMAP ActiveMarkBitmap;
+
+// Writes "Etat" = 0 in section "Administrateur" of admin.ini: the console no
+// longer runs, and the next start may go on. Every way the console ends
+// goes through here, the end of the Windows session included.
+void ClearRunningFlag();

@@ -8,6 +8,29 @@ namespace {
 // No single call reads or writes more than this; the loops do the rest.
 constexpr size_t kLargestCall = size_t{1} << 30;
 
+FileOperationSeam Seam;
+
+// What the seam, when a test set one, lets the operation do.
+FileOperationAnswer Ask(FileOperation operation, const std::string& path, uint64_t bytes = 0)
+{
+    if (!Seam.before)
+        return FileOperationAnswer::proceed;
+    FileOperationAnswer answer = Seam.before(Seam.context, operation, path, bytes);
+    if (answer != FileOperationAnswer::proceed)
+        SetLastError(ERROR_WRITE_FAULT);
+    return answer;
+}
+
+bool Allowed(FileOperation operation, const std::string& path)
+{
+    return Ask(operation, path) == FileOperationAnswer::proceed;
+}
+
+bool ChangesTheDisk(FileAccess access, FileCreation creation)
+{
+    return access != FileAccess::read || creation != FileCreation::existing;
+}
+
 DWORD AccessFlags(FileAccess access)
 {
     switch (access) {
@@ -42,8 +65,12 @@ DWORD CreationFlags(FileCreation creation)
 
 }  // namespace
 
-File::File(const std::string& path, FileAccess access, FileCreation creation, FileSharing sharing)
+File::File(const std::string& path, FileAccess access, FileCreation creation, FileSharing sharing) : path_(path)
 {
+    if (ChangesTheDisk(access, creation) && !Allowed(FileOperation::create, path)) {
+        openError_ = ERROR_WRITE_FAULT;
+        return;
+    }
     handle_ = CreateFileA(path.c_str(), AccessFlags(access), SharingFlags(sharing), nullptr, CreationFlags(creation),
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD error = GetLastError();
@@ -61,7 +88,7 @@ File::File(const std::string& path, FileAccess access, FileCreation creation, Fi
 
 File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)), existed_(other.existed_),
-      openError_(other.openError_)
+      openError_(other.openError_), path_(std::move(other.path_))
 {
 }
 
@@ -72,6 +99,7 @@ File& File::operator=(File&& other) noexcept
         handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
         existed_ = other.existed_;
         openError_ = other.openError_;
+        path_ = std::move(other.path_);
     }
     return *this;
 }
@@ -115,6 +143,23 @@ long long File::Read(std::span<uint8_t> out)
 
 bool File::Write(std::span<const uint8_t> bytes)
 {
+    if (!ok())
+        return false;
+    switch (Ask(FileOperation::write, path_, bytes.size())) {
+    case FileOperationAnswer::proceed:
+        break;
+    case FileOperationAnswer::fail:
+        return false;
+    case FileOperationAnswer::tear:
+        WriteAll(bytes.first(bytes.size() / 2));
+        SetLastError(ERROR_WRITE_FAULT);
+        return false;
+    }
+    return WriteAll(bytes);
+}
+
+bool File::WriteAll(std::span<const uint8_t> bytes)
+{
     while (!bytes.empty()) {
         DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kLargestCall));
         DWORD written = 0;
@@ -127,12 +172,12 @@ bool File::Write(std::span<const uint8_t> bytes)
 
 bool File::EndHere()
 {
-    return ok() && SetEndOfFile(handle_);
+    return ok() && Allowed(FileOperation::write, path_) && SetEndOfFile(handle_);
 }
 
 bool File::Flush()
 {
-    return ok() && FlushFileBuffers(handle_);
+    return ok() && Allowed(FileOperation::flush, path_) && FlushFileBuffers(handle_);
 }
 
 File HoldFileAgainstWriters(const std::string& path, FileCreation creation, unsigned patienceMs)
@@ -148,8 +193,17 @@ File HoldFileAgainstWriters(const std::string& path, FileCreation creation, unsi
 
 bool FileExists(const std::string& path)
 {
+    return ExaminePath(path) == PathState::file;
+}
+
+PathState ExaminePath(const std::string& path)
+{
     DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::missing : PathState::unknown;
+    }
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? PathState::directory : PathState::file;
 }
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path)
@@ -271,29 +325,57 @@ static InPlace WriteInPlace(const std::string& path, const ContentWriter& write,
             return InPlace::untouched;
         file = &opened;
     }
-    return WriteContentInto(*file, write) ? InPlace::written : InPlace::cutShort;
+    return WriteContentInto(*file, write) && file->Flush() ? InPlace::written : InPlace::cutShort;
 }
 
 static bool ReplacePath(const std::string& from, const std::string& to)
 {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return Allowed(FileOperation::move, to) &&
+           MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+static std::string BesidePath(const std::string& path)
+{
+    return path + ".new";
+}
+
+static std::string WholeCopyPath(const std::string& path)
+{
+    return path + ".whole";
+}
+
+// Writes the whole content into the file beside `path`, made anew and kept
+// from everybody meanwhile, and puts it on the disk. False, with nothing left
+// beside, when a write fails; `noRoom` set when the file could not be made.
+static bool WriteBeside(const std::string& beside, const ContentWriter& write, bool& noRoom)
+{
+    File fresh(beside, FileAccess::write, FileCreation::createAlways, FileSharing::nothing);
+    noRoom = !fresh.ok();
+    if (noRoom)
+        return false;
+    if (WriteContentInto(fresh, write) && fresh.Flush())
+        return true;
+    fresh.Close();
+    RemoveFile(beside);
+    return false;
+}
+
+// A file that cannot be removed at once gets a second try: a stale complete
+// copy would otherwise be put back over later content.
+static void RemoveWholeCopy(const std::string& whole)
+{
+    if (!RemoveFile(whole))
+        RemoveFile(whole);
 }
 
 bool ReplaceFileSafely(const std::string& path, const ContentWriter& write, NoRoomBeside noRoom, File* held)
 {
-    std::string beside = path + ".new";
-    {
-        File fresh(beside, FileAccess::write, FileCreation::createAlways, FileSharing::nothing);
-        if (!fresh.ok()) {
-            if (noRoom == NoRoomBeside::leaveAsItIs)
-                return false;
-            return WriteInPlace(path, write, held) == InPlace::written;  // a read-only directory: the old way
-        }
-        if (!WriteContentInto(fresh, write) || !fresh.Flush()) {
-            fresh.Close();
-            RemoveFile(beside);
+    std::string beside = BesidePath(path);
+    bool besideRefused = false;
+    if (!WriteBeside(beside, write, besideRefused)) {
+        if (!besideRefused || noRoom == NoRoomBeside::leaveAsItIs)
             return false;
-        }
+        return WriteInPlace(path, write, held) == InPlace::written;  // a read-only directory: the old way
     }
     if (ReplacePath(beside, path)) {
         if (held)
@@ -301,25 +383,36 @@ bool ReplaceFileSafely(const std::string& path, const ContentWriter& write, NoRo
         return true;
     }
     // Another program, or the caller, holds the file open so that it cannot
-    // be replaced: the content is complete beside it, so writing in place is
-    // now safe enough.
+    // be replaced: the content goes in place, once its complete copy has a
+    // name that says a write in place may be under way.
+    std::string whole = WholeCopyPath(path);
+    if (!ReplacePath(beside, whole)) {
+        RemoveFile(beside);
+        return false;
+    }
     switch (WriteInPlace(path, write, held)) {
     case InPlace::written:
         if (held)
             held->Close();
-        RemoveFile(beside);
+        RemoveWholeCopy(whole);
         return true;
     case InPlace::untouched:
-        RemoveFile(beside);  // the file is as it was
+        RemoveWholeCopy(whole);  // the file is as it was
         return false;
     case InPlace::cutShort:
         break;
     }
-    // Cut short in place: the whole content beside it takes the file's name,
-    // or stays there for a person to recover.
+    // Cut short in place: the content goes in once more, or the complete copy
+    // takes the file's name, or it stays beside it until
+    // FinishInterruptedReplacement can put it there.
+    bool written = WriteInPlace(path, write, held) == InPlace::written;
     if (held)
         held->Close();
-    return ReplacePath(beside, path);
+    if (written) {
+        RemoveWholeCopy(whole);
+        return true;
+    }
+    return ReplacePath(whole, path);
 }
 
 bool ReplaceFileSafely(const std::string& path, std::span<const uint8_t> bytes)
@@ -327,27 +420,97 @@ bool ReplaceFileSafely(const std::string& path, std::span<const uint8_t> bytes)
     return ReplaceFileSafely(path, [bytes](File& file) { return file.Write(bytes); }, NoRoomBeside::writeInPlace);
 }
 
+bool CreateNewFileSafely(const std::string& path, std::span<const uint8_t> bytes)
+{
+    if (ExaminePath(path) != PathState::missing)
+        return false;
+    std::string beside = BesidePath(path);
+    bool noRoom = false;
+    if (!WriteBeside(beside, [bytes](File& file) { return file.Write(bytes); }, noRoom))
+        return false;
+    if (MovePath(beside, path))  // never over a file that appeared meanwhile
+        return true;
+    RemoveFile(beside);
+    return false;
+}
+
+bool FinishInterruptedReplacement(const std::string& path)
+{
+    std::string whole = WholeCopyPath(path);
+    if (ExaminePath(whole) != PathState::file)
+        return true;
+    if (ReplacePath(whole, path))
+        return true;
+    std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(whole);
+    if (!bytes || !ReplaceFileSafely(path, *bytes))
+        return false;
+    RemoveWholeCopy(whole);  // still there when the copy took the file's place by name
+    return true;
+}
+
+static bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+void FinishInterruptedReplacements(const std::string& dir)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*.*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    std::vector<std::string> names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.emplace_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    const std::string wholeEnd = WholeCopyPath(""), besideEnd = BesidePath("");
+    for (const std::string& name : names) {
+        if (EndsWith(name, wholeEnd)) {
+            FinishInterruptedReplacement(dir + "\\" + name.substr(0, name.size() - wholeEnd.size()));
+        } else if (EndsWith(name, besideEnd)) {
+            std::string base = name.substr(0, name.size() - besideEnd.size());
+            if (base.find('.') != std::string::npos)  // "reseau.dat.new", not a file of someone else's
+                RemoveFile(dir + "\\" + name);
+        }
+    }
+}
+
 bool RemoveFile(const std::string& path)
 {
-    return DeleteFileA(path.c_str()) != 0;
+    return Allowed(FileOperation::remove, path) && DeleteFileA(path.c_str()) != 0;
 }
 
 bool CopyFileOver(const std::string& from, const std::string& to, bool failIfExists)
 {
-    return CopyFileA(from.c_str(), to.c_str(), failIfExists) != 0;
+    std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(from);
+    if (!bytes)
+        return false;
+    return failIfExists ? CreateNewFileSafely(to, *bytes) : ReplaceFileSafely(to, *bytes);
 }
 
 bool MovePath(const std::string& from, const std::string& to)
 {
-    return MoveFileA(from.c_str(), to.c_str()) != 0;
+    return Allowed(FileOperation::move, to) && MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to)
+{
+    return ReplacePath(from, to);
 }
 
 bool MakeDirectory(const std::string& path)
 {
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    return Allowed(FileOperation::create, path) && CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
 
 bool RemoveEmptyDirectory(const std::string& path)
 {
-    return RemoveDirectoryA(path.c_str()) != 0;
+    return Allowed(FileOperation::remove, path) && RemoveDirectoryA(path.c_str()) != 0;
+}
+
+void SetFileOperationSeamForTests(const FileOperationSeam* seam)
+{
+    Seam = seam ? *seam : FileOperationSeam{};
 }

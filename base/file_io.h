@@ -69,9 +69,12 @@ public:
     bool Flush();
 
 private:
+    bool WriteAll(std::span<const uint8_t> bytes);
+
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     bool existed_ = false;
     DWORD openError_ = 0;
+    std::string path_;  // for the test seam (SetFileOperationSeamForTests)
 };
 
 // Opens the file for reading and writing while keeping every other writer
@@ -82,6 +85,12 @@ private:
 File HoldFileAgainstWriters(const std::string& path, FileCreation creation, unsigned patienceMs);
 
 bool FileExists(const std::string& path);
+
+// What is at a path. `unknown`: its attributes could not be read for another
+// reason than its absence (access refused, a device not ready): something may
+// be there, and must not be taken for missing.
+enum class PathState { missing, file, directory, unknown };
+PathState ExaminePath(const std::string& path);
 
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
@@ -96,6 +105,12 @@ bool WriteFileAt(const std::string& path, uint64_t offset, std::span<const uint8
 
 // Creates or truncates the file and writes `bytes`.
 bool WriteNewFile(const std::string& path, std::span<const uint8_t> bytes);
+
+// Makes a file that is not there yet, with all of `bytes` or not at all: the
+// content goes whole into a file beside it, which then takes the name only
+// if that is still free. A file that is there, readable or not, is never
+// replaced. False when no new file was made.
+bool CreateNewFileSafely(const std::string& path, std::span<const uint8_t> bytes);
 
 // A new content for the file `path`, written piece by piece into a new file
 // of a name of its own in the same folder (never the name of a file already
@@ -146,11 +161,12 @@ enum class NoRoomBeside {
 // Replaces the file's content without ever leaving it half-written: the new
 // content goes whole into a file beside it ("<path>.new"), which then takes
 // its place. When the platform will not replace the file (another program,
-// or the caller through `held`, has it open), the content, complete beside it,
-// is written in place instead, through `held` when given; should that write
-// be cut short, the complete copy takes the file's name after all, or stays
-// beside it for a person to recover. `held` is closed once it is no longer
-// needed. False when the file does not hold the new content.
+// or the caller through `held`, has it open), the complete copy is renamed
+// "<path>.whole" and the content is written in place, through `held` when
+// given; "<path>.whole" goes once the file holds it all. Should that write be
+// cut short, the complete copy takes the file's name after all, or stays
+// there for FinishInterruptedReplacement. `held` is closed once it is no
+// longer needed. False when the file does not hold the new content.
 bool ReplaceFileSafely(const std::string& path, const ContentWriter& write, NoRoomBeside noRoom,
                        File* held = nullptr);
 
@@ -158,10 +174,52 @@ bool ReplaceFileSafely(const std::string& path, const ContentWriter& write, NoRo
 // replaced for want of room beside it is written in place.
 bool ReplaceFileSafely(const std::string& path, std::span<const uint8_t> bytes);
 
+// A "<path>.whole" left beside a file means that a write in place of the
+// file may have been cut short (the console ended meanwhile): the complete
+// copy takes the file's place. False when one was there and could not.
+bool FinishInterruptedReplacement(const std::string& path);
+
+// The same for every file of `dir` that has one, and the beside files of
+// replacements that never finished ("<name>.<ext>.new") are removed.
+void FinishInterruptedReplacements(const std::string& dir);
+
 // The other file operations, each the platform call of the same meaning.
 bool RemoveFile(const std::string& path);
+// The content of `from` replaces `to` (ReplaceFileSafely), or, with
+// `failIfExists`, makes `to` only when it is not there (CreateNewFileSafely).
 bool CopyFileOver(const std::string& from, const std::string& to, bool failIfExists = false);
 // Gives a file or a directory another name; never replaces anything.
 bool MovePath(const std::string& from, const std::string& to);
+// Gives a file another name, replacing the file of that name in one step.
+bool MoveFileOver(const std::string& from, const std::string& to);
 bool MakeDirectory(const std::string& path);
 bool RemoveEmptyDirectory(const std::string& path);
+
+// ---- Failure and interruption, for tests
+
+// The operations that change the disk, as the seam below sees them: making a
+// file or a directory, or opening a file for writing (create); a write, or
+// setting a file's end (write); putting a file on the disk (flush); giving a
+// file or a directory another name, over another file or not (move);
+// deleting a file or removing a directory (remove).
+enum class FileOperation { create, write, flush, move, remove };
+
+// What a test answers before an operation.
+enum class FileOperationAnswer {
+    proceed,  // the platform does it
+    fail,     // nothing is done, and the operation fails as the platform's would
+    tear,     // a write puts only the first half of its bytes, then fails; other operations fail
+};
+
+// Asked before every operation that changes the disk. A test stops the
+// console's work at an operation as the end of the process would by throwing
+// from `before`: nothing of the operation is done, and no later one is.
+// `bytes` is the length of a write, 0 for the other operations.
+struct FileOperationSeam {
+    FileOperationAnswer (*before)(void* context, FileOperation operation, const std::string& path,
+                                  uint64_t bytes) = nullptr;
+    void* context = nullptr;
+};
+
+// nullptr puts the platform back.
+void SetFileOperationSeamForTests(const FileOperationSeam* seam);

@@ -41,25 +41,42 @@ static bool IsGatewayPosition(int position)
     return position >= 0 && position < Gateways.count;
 }
 
+// admin.dat was there but could not be read by the last load: the table in
+// memory is not its content, and must not be written over it.
+static bool TableUnreadable;
+
 void LoadGatewayTable()
 {
     std::string path = TablePath();
     auto bytes = ReadWholeFile(path);
     if (!bytes) {
         Gateways = GatewayTable{};
-        // A file that exists but cannot be read now is left to the next save
-        // rather than overwritten with an empty table.
-        if (!FileExists(path))
-            SaveGatewayTable();
+        TableUnreadable = ExaminePath(path) != PathState::missing;
+        if (TableUnreadable) {
+            ShowMessageBox(GetActiveWindow(),
+                           "Le fichier admin.dat ne peut pas être lu : il est conservé tel quel, et les passerelles ne "
+                           "peuvent pas être modifiées.",
+                           "Erreur lecture de fichier", MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        CreateNewFileSafely(path, EncodeGatewayTable(Gateways));
         return;
     }
+    TableUnreadable = false;
     Gateways = DecodeGatewayTable(*bytes);
     if (bytes->size() < kGatewayTableSize)
         SaveGatewayTable();
 }
 
+bool IsGatewayTableUnreadable()
+{
+    return TableUnreadable;
+}
+
 bool SaveGatewayTable()
 {
+    if (TableUnreadable)
+        return false;
     return ReplaceFileSafely(TablePath(), EncodeGatewayTable(Gateways));
 }
 

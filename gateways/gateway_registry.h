@@ -16,8 +16,13 @@ extern int CurrentGateway;
 
 // Reads admin.dat into the table. A missing file is created with 1092 zero
 // bytes and the table starts empty; a file shorter than the table is
-// completed with zeros.
+// completed with zeros. A file that is there but cannot be read is said to
+// the administrator and kept as it is: the table starts empty, and no save
+// writes it over the file until a load has read the file.
 void LoadGatewayTable();
+
+// Whether the last load found admin.dat there but could not read it.
+bool IsGatewayTableUnreadable();
 
 // Writes the table's 1092-byte image to admin.dat; a failed write leaves the
 // previous file as it was. Whether it was written.

@@ -388,6 +388,23 @@ static void CloseFromCloseBox(HWND dialog)
     CloseGatewaysWindow(dialog);
 }
 
+// The Windows session ends (a logoff, a shutdown): the process may be ended
+// at any moment after this, without the window closing, so what closing
+// saves is saved now. Alone, the window is the console: it is no longer
+// running.
+static void EndGatewaysSession(HWND dialog)
+{
+    KillTimer(dialog, kRepaintTimer);
+    KillTimer(dialog, kActivityTimer);
+    SaveGatewayTable();
+    JournalSettings.gatewayFilter = PendingGatewayFilter;
+    if (StandaloneDialog) {
+        if (PendingGatewayFilter != SavedGatewayFilter)
+            WriteProfileInt("Journal", "Pass", PendingGatewayFilter, AdminIniPath());
+        ClearRunningFlag();
+    }
+}
+
 // ---- Commands
 
 static void AddGateway(HWND dialog)
@@ -480,6 +497,10 @@ INT_PTR CALLBACK GatewaysDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_CTLCOLORLISTBOX: return reinterpret_cast<INT_PTR>(WindowBrush);
     case WM_TIMER:       OnTimer(dialog, wParam); return TRUE;
     case WM_CLOSE:       CloseFromCloseBox(dialog); return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            EndGatewaysSession(dialog);
+        return TRUE;
     case WM_DESTROY:     FreeButtons(); return FALSE;
     case WM_COMMAND:     return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     }

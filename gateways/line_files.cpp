@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gateways/gateway_registry.h"
+#include "base/ansi_case.h"
 #include "base/directory_ops.h"
 #include "base/file_io.h"
 #include "base/modal_seam.h"
@@ -39,8 +40,8 @@ static void ShowMissingFile(HWND window, const char* format, const std::string& 
 
 void CreateLineFiles(const std::string& dir)
 {
-    WriteNewFile(dir + kLineFileName, NewLineFile());
-    WriteNewFile(dir + kDialSettingsFileName, NewDialSettingsFile());
+    ReplaceFileSafely(dir + kLineFileName, NewLineFile());
+    ReplaceFileSafely(dir + kDialSettingsFileName, NewDialSettingsFile());
 }
 
 std::optional<LineRecordTable> LoadLineRecords(HWND window, const std::string& dir, LineTableHeader& header)
@@ -313,6 +314,11 @@ bool CommitWorkCopy(const std::string& dir, CommitUndo* undo)
     if (undo)
         *undo = std::move(saved);
     return true;
+}
+
+void FinishInterruptedWorkCopySaves(const std::string& dir)
+{
+    FinishInterruptedReplacements(WorkDir(dir));
 }
 
 void DiscardWorkCopy(const std::string& dir)

@@ -107,3 +107,7 @@ bool UndoCommit(const CommitUndo& undo);
 // Deletes the work directory "cfgtemp" with everything in it, whatever the
 // modem configuration library left there.
 void DiscardWorkCopy(const std::string& dir);
+
+// What a save of the work copy that the end of the console cut short left
+// in it is finished or dropped (FinishInterruptedReplacements). At start-up.
+void FinishInterruptedWorkCopySaves(const std::string& dir);

@@ -5,12 +5,19 @@
 
 #include "base/date_text.h"
 
+bool HasTwoDigitYear(const JournalRecord& record)
+{
+    const uint8_t* field = record.bytes.data() + kJournalDateTimeAt;
+    size_t length = strnlen(reinterpret_cast<const char*>(field), kJournalDateTimeSize);
+    return length > 8 && field[8] == ' ';
+}
+
 bool FixTwoDigitYear(JournalRecord& record)
 {
     uint8_t* field = record.bytes.data() + kJournalDateTimeAt;
     constexpr size_t kYear = 6;
     size_t length = strnlen(reinterpret_cast<const char*>(field), kJournalDateTimeSize);
-    if (length <= 8 || field[8] != ' ')
+    if (!HasTwoDigitYear(record))
         return false;
     // The text from the year on, with its terminator when the field has one,
     // moves two places right; what would pass the field's end is cut and the

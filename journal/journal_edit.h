@@ -16,6 +16,9 @@
 // False, and nothing changed, when the record's year has four digits.
 bool FixTwoDigitYear(JournalRecord& record);
 
+// Whether FixTwoDigitYear would convert the record.
+bool HasTwoDigitYear(const JournalRecord& record);
+
 // The number of records converted.
 size_t FixTwoDigitYears(std::span<JournalRecord> records);
 

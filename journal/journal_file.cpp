@@ -1,5 +1,7 @@
 #include "journal/journal_file.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <initializer_list>
 #include <new>
@@ -9,6 +11,7 @@
 
 #include "base/file_io.h"
 #include "base/le_bytes.h"
+#include "base/modal_seam.h"
 #include "base/program_dir.h"
 #include "journal/journal_edit.h"
 #include "journal/journal_image.h"
@@ -60,9 +63,9 @@ size_t ReadBytes(File& file, std::span<uint8_t> out)
     return got > 0 ? static_cast<size_t>(got) : 0;
 }
 
-// Reads the whole file from its start. The bytes after the records are kept
-// only when asked for; they are always copied.
-bool ReadContent(File& file, bool keepTail, File& copy, JournalContent& content)
+// Reads the whole file from its start: the count, the records it announces
+// and holds, and what follows them.
+bool ReadContent(File& file, JournalContent& content)
 {
     uint64_t size = file.Size().value_or(0);
     content.fileSize = size;
@@ -71,27 +74,13 @@ bool ReadContent(File& file, bool keepTail, File& copy, JournalContent& content)
     content.head.resize(static_cast<size_t>(std::min<uint64_t>(size, kJournalHeaderSize)));
     if (ReadBytes(file, content.head) != content.head.size())
         return false;
-    if (copy.ok() && !copy.Write(content.head))
-        copy.Close();
     size_t held = static_cast<size_t>(RecordsHeld(size, ReadJournalCount(content.head)));
-    ReadJournalRecords(file, held, content.records, &copy);
+    ReadJournalRecords(file, held, content.records);
     if (content.records.size() != held)
         return false;
     uint64_t rest = size - content.head.size() - held * kJournalRecordSize;
-    std::vector<uint8_t> buffer(
-        static_cast<size_t>(std::min<uint64_t>(rest, kJournalChunkRecords * kJournalRecordSize)));
-    while (rest > 0) {
-        size_t n = static_cast<size_t>(std::min<uint64_t>(rest, buffer.size()));
-        std::span<uint8_t> chunk = std::span(buffer).first(n);
-        if (ReadBytes(file, chunk) != n)
-            return false;
-        if (copy.ok() && !copy.Write(chunk))
-            copy.Close();
-        if (keepTail)
-            content.tail.insert(content.tail.end(), chunk.begin(), chunk.end());
-        rest -= n;
-    }
-    return true;
+    content.tail.resize(static_cast<size_t>(rest));
+    return ReadBytes(file, content.tail) == content.tail.size();
 }
 
 // Writes the head, the records of each span in turn and the tail from the
@@ -112,6 +101,25 @@ bool WriteContent(File& file, std::span<const uint8_t> head,
 File OpenJournalAlone(FileCreation creation)
 {
     return HoldFileAgainstWriters(JournalPath(), creation, kWriterWaitMs);
+}
+
+void ReportJournalBusy()
+{
+    ShowMessageBox(GetActiveWindow(), "Le journal des appels est utilisé par un autre programme : il n'a pas pu être modifié.",
+                   "Attention", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void ReportJournalNotWritten()
+{
+    ShowMessageBox(GetActiveWindow(), "Le journal des appels n'a pas pu être enregistré : il est resté tel qu'il était.",
+                   "Attention", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void ReportJournalNotBackedUp()
+{
+    ShowMessageBox(GetActiveWindow(),
+                   "Le journal des appels n'a pas pu être copié dans Journal.old : il n'a pas été purgé.", "Attention",
+                   MB_OK | MB_ICONEXCLAMATION);
 }
 
 void TakeChangeStamp()
@@ -194,89 +202,116 @@ bool PutContent(File& file, std::span<const uint8_t> head,
     return ReplaceFileSafely(JournalPath(), write, NoRoomBeside::leaveAsItIs, &file);
 }
 
-// The purge's backup already holds the previous content whole: the new one
-// goes straight in place, and a write cut short puts the backup back.
-bool PutContentOverBackup(File& file, std::span<const uint8_t> head,
-                          std::initializer_list<std::span<const JournalRecord>> parts, std::span<const uint8_t> tail)
+enum class Backup { none, journalOld };
+
+// Writes the file as it was read, whole, beside "Journal.old"; false, with
+// nothing left there, when it cannot. It becomes the backup only when the
+// file is rewritten (TakeBackup), so that a purge that removes nothing keeps
+// the backup of the last one that did.
+bool WriteBackupBeside(const JournalContent& content)
 {
-    if (WriteContent(file, head, parts, tail))
+    std::string beside = BackupPath() + ".new";
+    File copy(beside, FileAccess::write, FileCreation::createAlways, FileSharing::nothing);
+    bool whole = copy.ok() && copy.Write(content.head) && WriteJournalRecords(copy, content.records) &&
+                 copy.Write(content.tail) && copy.Flush();
+    if (copy.Close() && whole)
         return true;
-    file.Close();
-    CopyFileOver(BackupPath(), JournalPath());
+    RemoveFile(beside);
     return false;
 }
 
-enum class Backup { none, journalOld };
-
-// Runs `edit` over the file as it stands, the server's appends kept out from
-// the read to the end of the write. The edit gives the new content and says
-// whether its records changed; the file is written only when its bytes would
-// change. Journal is then the file as it stands. False when the file could not
-// be rewritten.
-template <typename Edit>
-bool RewriteJournal(FileCreation creation, Backup backup, bool keepTail, Edit edit)
+bool TakeBackup()
 {
-    File file = OpenJournalAlone(creation);
-    if (!file.ok())
-        return false;
+    std::string beside = BackupPath() + ".new";
+    if (MoveFileOver(beside, BackupPath()))
+        return true;
+    RemoveFile(beside);
+    return false;
+}
+
+// What a rewrite came to.
+enum class Rewrite { written, notHeld, notWritten, notBackedUp };
+
+// Runs `edit` over the file held by `file`, the server's appends kept out
+// from the read to the end of the write. The edit gives the new content and
+// says whether its records changed; the file is written only when its bytes
+// would change. Journal is then the file as it stands.
+template <typename Edit>
+Rewrite RewriteHeldJournal(File& file, Backup backup, Edit edit)
+{
     bool existed = file.existed();
     JournalContent content;
     content.records = TakeRecords();
-    // The copy of the file as read goes beside the backup first: it becomes
-    // the backup only when the file is rewritten, so that a purge that
-    // removes nothing keeps the backup of the last one that did.
-    std::string backupPath = BackupPath();
-    std::string copyPath = backupPath + ".new";
-    bool read, copied;
-    {
-        File copy;
-        if (backup == Backup::journalOld && existed)
-            copy = File(copyPath, FileAccess::write, FileCreation::createAlways);
-        bool opened = copy.ok();
-        read = ReadContent(file, keepTail, copy, content);
-        copied = read && copy.ok() && copy.Close();
-        if (opened && !copied) {
-            copy.Close();
-            DeleteFileA(copyPath.c_str());
-        }
-    }
-    if (!read) {
+    if (!ReadContent(file, content)) {
         file.Close();
         ReadJournal();
-        return false;
+        return Rewrite::notWritten;
+    }
+    // The records a purge removes are kept nowhere else: without a complete
+    // backup, nothing is purged.
+    bool backedUp = backup == Backup::journalOld && existed;
+    if (backedUp && !WriteBackupBeside(content)) {
+        file.Close();
+        ReadJournal();
+        return Rewrite::notBackedUp;
     }
     std::vector<uint8_t> oldHead = content.head;
+    uint64_t oldSize = content.Size();
     bool recordsChanged = edit(content);
-    bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == content.fileSize;
-    bool backedUp = false;
-    if (copied) {
-        backedUp = !unchanged && MoveFileExA(copyPath.c_str(), backupPath.c_str(), MOVEFILE_REPLACE_EXISTING);
-        if (!backedUp)
-            DeleteFileA(copyPath.c_str());
-    }
-    bool put = unchanged ||
-               (backedUp ? PutContentOverBackup(file, content.head, {content.records}, content.tail)
-                         : PutContent(file, content.head, {content.records}, content.tail));
-    if (!put) {
+    bool unchanged = !recordsChanged && existed && content.head == oldHead && content.Size() == oldSize;
+    if (backedUp && unchanged)
+        RemoveFile(BackupPath() + ".new");
+    if (backedUp && !unchanged && !TakeBackup()) {
         file.Close();
         ReadJournal();
-        return false;
+        return Rewrite::notBackedUp;
     }
-    InstallRecords(std::move(content.records), unchanged ? content.fileSize : content.Size());
-    return true;
+    if (!unchanged && !PutContent(file, content.head, {content.records}, content.tail)) {
+        file.Close();
+        ReadJournal();
+        return Rewrite::notWritten;
+    }
+    InstallRecords(std::move(content.records), content.Size());
+    return Rewrite::written;
+}
+
+// The same, holding the file for the length of the rewrite. A journal that
+// cannot be held or written is reported to the administrator.
+template <typename Edit>
+Rewrite RewriteJournal(FileCreation creation, Backup backup, Edit edit)
+{
+    File file = OpenJournalAlone(creation);
+    if (!file.ok()) {
+        if (file.missing())
+            return Rewrite::notHeld;  // nothing to rewrite
+        ReportJournalBusy();
+        return Rewrite::notHeld;
+    }
+    Rewrite done = RewriteHeldJournal(file, backup, edit);
+    if (done == Rewrite::notWritten)
+        ReportJournalNotWritten();
+    if (done == Rewrite::notBackedUp)
+        ReportJournalNotBackedUp();
+    return done;
 }
 
 // Purge, removal and renaming write a count that matches the records and
 // drop what follows them (a record cut short, records no count announces).
 // The edit gives the number of records it removed or renamed.
 template <typename Edit>
+bool EditRecords(JournalContent& content, Edit edit)
+{
+    bool changed = edit(content.records) > 0;
+    content.head = EncodeCount(content.records.size());
+    content.tail.clear();
+    return changed;
+}
+
+template <typename Edit>
 void RewriteRecords(Backup backup, Edit edit)
 {
-    RewriteJournal(FileCreation::openAlways, backup, false, [&](JournalContent& content) {
-        bool changed = edit(content.records) > 0;
-        content.head = EncodeCount(content.records.size());
-        return changed;
-    });
+    RewriteJournal(FileCreation::openAlways, backup,
+                   [&](JournalContent& content) { return EditRecords(content, edit); });
 }
 
 // A failed allocation (a huge file in a 32-bit process) leaves the file as it
@@ -301,13 +336,14 @@ void LoadJournal()
             return;
         }
         Journal.YearFixPending = false;
-        // The file keeps its count and whatever follows its records; only the
-        // dates change.
-        bool rewritten = RewriteJournal(FileCreation::existing, Backup::none, true, [](JournalContent& content) {
-            return FixTwoDigitYears(content.records) > 0;
-        });
-        if (!rewritten)
-            ReadJournal();
+        // Read as any load, sharing the file; held against the server only
+        // when there are dates to convert. The file keeps its count and
+        // whatever follows its records; only the dates change.
+        ReadJournal();
+        if (!std::any_of(Journal.records.begin(), Journal.records.end(), HasTwoDigitYear))
+            return;
+        RewriteJournal(FileCreation::existing, Backup::none,
+                       [](JournalContent& content) { return FixTwoDigitYears(content.records) > 0; });
     });
 }
 
@@ -315,8 +351,10 @@ void SaveJournal()
 {
     RunGuarded([] {
         File file = OpenJournalAlone(FileCreation::openAlways);
-        if (!file.ok())
+        if (!file.ok()) {
+            ReportJournalBusy();
             return;
+        }
         // The records appended since the table was read follow it.
         uint8_t head[kJournalHeaderSize] = {};
         size_t got = ReadBytes(file, head);
@@ -326,8 +364,10 @@ void SaveJournal()
         if (held > from && file.Seek(JournalRecordAt(from)))
             ReadJournalRecords(file, held - from, appended);
         std::vector<uint8_t> count = EncodeCount(Journal.records.size() + appended.size());
-        if (!PutContent(file, count, {Journal.records, appended}, {}))
+        if (!PutContent(file, count, {Journal.records, appended}, {})) {
+            ReportJournalNotWritten();
             return;
+        }
         std::vector<JournalRecord> records = std::move(Journal.records);
         records.insert(records.end(), appended.begin(), appended.end());
         InstallRecords(std::move(records), JournalRecordAt(records.size()));
@@ -393,6 +433,34 @@ void RenameUserEntries(const char* oldName, const char* newName)
 {
     const NameChange change[] = {{oldName, newName}};
     RenameUserEntries(change);
+}
+
+JournalHold HoldJournal()
+{
+    JournalHold hold;
+    hold.file_ = OpenJournalAlone(FileCreation::openAlways);
+    return hold;
+}
+
+bool EditUserEntries(JournalHold& hold, std::span<const std::string> removed, std::span<const NameChange> renamed)
+{
+    if (!hold.ok())
+        return false;
+    bool written = false;
+    RunGuarded([&] {
+        written = RewriteHeldJournal(hold.file_, Backup::none, [&](JournalContent& content) {
+            return EditRecords(content, [&](std::vector<JournalRecord>& records) {
+                size_t changed = 0;
+                for (const std::string& name : removed)
+                    changed += RemoveUserRecords(records, name);
+                return changed + RenameUserRecords(records, renamed);
+            });
+        }) == Rewrite::written;
+    });
+    hold.file_.Close();
+    if (written && !removed.empty() && RefreshAfterChange)
+        RefreshAfterChange();
+    return written;
 }
 
 void SetJournalRefresh(JournalRefresh refresh)

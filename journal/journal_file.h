@@ -6,13 +6,15 @@
 // open meanwhile), read again as it stands, and rewritten through that handle
 // once the new content is safely complete beside it. A record the server
 // appended since the last load is therefore never lost, and the table in
-// memory is the file as it stands after each operation. No operation reports
-// an error; one that cannot reach the file changes nothing.
+// memory is the file as it stands after each operation. A rewrite that
+// cannot hold or write the file changes nothing and tells the administrator.
 #pragma once
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
+#include "base/file_io.h"
 #include "journal/journal_edit.h"
 #include "journal/journal_record.h"
 
@@ -49,7 +51,8 @@ void CreateEmptyJournal();
 // Removes the records dated no later than `limit` ("dd/mm/yyyy hh:mm:ss")
 // then calls the refresh. "Journal.old" then holds the file as it stood
 // before; a purge that leaves the file as it is keeps the backup of the last
-// purge that changed it.
+// purge that changed it. When the backup cannot be made whole, nothing is
+// removed and the administrator is told.
 void PurgeJournal(const char* limit);
 
 // Removes the records of a gateway, or of a user (then calls the refresh).
@@ -64,6 +67,30 @@ void RenameGatewayEntries(const char* oldName, const char* newName);
 // RenameUserRecords); the second form renames one user.
 void RenameUserEntries(std::span<const NameChange> changes);
 void RenameUserEntries(const char* oldName, const char* newName);
+
+// The journal held against every other writer, for a rewrite that is to be
+// made only together with other work: the caller takes the hold before that
+// work and gives it up if the hold cannot be had.
+class JournalHold {
+public:
+    bool ok() const { return file_.ok(); }
+
+private:
+    friend JournalHold HoldJournal();
+    friend bool EditUserEntries(JournalHold& hold, std::span<const std::string> removed,
+                                std::span<const NameChange> renamed);
+    File file_;
+};
+
+// Takes the hold, waiting while the server appends. Not ok() when another
+// program keeps the journal longer; a missing journal is made, empty.
+JournalHold HoldJournal();
+
+// Through the hold, in one rewrite: removes the records of the users named in
+// `removed`, then renames users as RenameUserEntries does. The hold is given
+// up. False when the journal could not be written: it is then as it was.
+// Nothing is reported here; the caller tells the administrator.
+bool EditUserEntries(JournalHold& hold, std::span<const std::string> removed, std::span<const NameChange> renamed);
 
 // What refreshes the view of the journal after PurgeJournal and
 // RemoveUserEntries; the main window sets it when it is created. The file

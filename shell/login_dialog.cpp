@@ -33,12 +33,17 @@ static void CheckLogin(HWND dialog)
     char login[kLoginSize];
     GetDlgItemTextA(dialog, IDC_LOGIN_PASSWORD, password, sizeof password);
     GetDlgItemTextA(dialog, IDC_LOGIN_NAME, login, sizeof login);
-    if (!CheckAdministrator(nullptr, GetProgramDir(), login, password)) {
+    switch (CheckLogin(nullptr, GetProgramDir(), login, password)) {
+    case LoginVerdict::accepted:
+        EndDialog(dialog, 1);
+        return;
+    case LoginVerdict::refused:
         ShowMessageBox(nullptr, "Ce mot de passe n'est pas celui d'un administrateur", "Erreur mot de passe",
                        MB_OK | MB_ICONSTOP);
         return;  // the fields stay as they are, for another try
+    case LoginVerdict::passwordNotRecorded:
+        return;  // already said; the fields stay
     }
-    EndDialog(dialog, 1);
 }
 
 INT_PTR CALLBACK LoginDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -55,6 +60,12 @@ INT_PTR CALLBACK LoginDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         break;
     case WM_CLOSE:
         EndDialog(dialog, 0);
+        return TRUE;
+    case WM_ENDSESSION:
+        // The Windows session ends before anyone logged in: the console
+        // must not be left marked as running.
+        if (wParam)
+            ClearRunningFlag();
         return TRUE;
     }
     return FALSE;

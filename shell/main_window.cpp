@@ -87,9 +87,11 @@ constexpr JournalKey kJournalKeys[] = {
 };
 
 bool ColumnHeadersCreated;
-// Set once the settings are saved and the loop told to end: "Quitter" saves
-// them at once, and the window's later destruction must not do it again.
+// Set once the settings are saved, and once the loop is told to end:
+// "Quitter" does both at once, and the window's later destruction must not
+// do them again; the end of the Windows session saves without ending.
 bool SettingsSaved;
+bool QuitPosted;
 
 }  // namespace
 
@@ -226,6 +228,7 @@ static void OnCreate(HWND window)
 {
     MainWindow = window;
     SettingsSaved = false;
+    QuitPosted = false;
     SetJournalRefresh(RefreshJournalView);
     SetMenu(window, LoadMenuA(AppInstance, MAKEINTRESOURCEA(IDM_MAIN)));
     SetTimer(window, kPollTimer, kPollPeriod, nullptr);
@@ -239,15 +242,34 @@ static void OnCreate(HWND window)
     MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
-static void OnDestroy(HWND window)
+// What closing saves: the journal settings, the running flag and the
+// placement, once.
+static void SaveOnClosing(HWND window)
 {
     if (SettingsSaved)
         return;
     SettingsSaved = true;
     SaveJournalSettings();
-    WriteProfileInt("Administrateur", "Etat", 0, AdminIniPath());
+    ClearRunningFlag();
     SavePlacement(window);
+}
+
+static void OnDestroy(HWND window)
+{
+    if (QuitPosted)
+        return;
+    QuitPosted = true;
+    SaveOnClosing(window);
     PostQuitMessage(0);
+}
+
+// The Windows session ends (a logoff, a shutdown): the process may be ended
+// at any moment after this, without its window being destroyed, so what
+// closing saves is saved now.
+static void OnEndSession(HWND window, bool ending)
+{
+    if (ending)
+        SaveOnClosing(window);
 }
 
 static void OnTimer(HWND window)
@@ -332,6 +354,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_DESTROY:
         OnDestroy(window);
+        return 0;
+    case WM_ENDSESSION:
+        OnEndSession(window, wParam != 0);
         return 0;
     case WM_NCDESTROY:
         FreeToolbar();

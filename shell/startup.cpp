@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "gateways/gateway_table.h"
 #include "gateways/gateways_window.h"
+#include "gateways/line_files.h"
 #include "journal/journal_settings.h"
 #include "base/app.h"
 #include "base/drawing_objects.h"
@@ -23,6 +25,8 @@
 #include "users/network_import.h"
 #include "users/numbers_file.h"
 #include "users/user_database.h"
+#include "users/user_dir_ops.h"
+#include "users/users_confirm.h"
 #include "users/user_sort.h"
 #include "users/users_window.h"
 #include "users/windows_user.h"
@@ -44,20 +48,21 @@ static void CheckPlatform()
         IsWindowsNT = 1;
 }
 
-// The zero images of the activity files, made once; existing files are kept.
+// The zero images of the activity files, made once. A file that is there,
+// even one that cannot be read now, is kept.
 static void CreateMissingActivityFile(const char* name, const char* trace, size_t size)
 {
     std::string path = ProgramPath(name);
-    if (FileExists(path))
+    if (ExaminePath(path) != PathState::missing)
         return;
     Trace(trace);
-    WriteNewFile(path, std::vector<uint8_t>(size, 0));
+    CreateNewFileSafely(path, std::vector<uint8_t>(size, 0));
 }
 
 static void SetUpUserDatabase()
 {
     std::string dir = GetProgramDir();
-    if (FileExists(dir + "\\reseau.dat"))
+    if (ExaminePath(dir + "\\reseau.dat") != PathState::missing)
         return;
     int imported = IsWindowsNT ? ImportNetworkUsers(nullptr) : 0;
     if (imported == 0)
@@ -90,10 +95,23 @@ static bool WindowsUserIsKnown()
     return false;
 }
 
+void FinishInterruptedSaves()
+{
+    FinishInterruptedReplacements(GetProgramDir());
+    for (int number = 0; number < MaxGateways; ++number) {
+        std::string gateway = ProgramPath("\\pass" + std::to_string(number));
+        FinishInterruptedReplacements(gateway);
+        FinishInterruptedWorkCopySaves(gateway);
+    }
+    FinishInterruptedReplacements(ProgramPath("\\usertemp"));
+    FinishInterruptedCommit();
+    FinishInterruptedRenames();
+}
+
 // Every way out before the main window: the console no longer runs.
 static int LeaveConsole()
 {
-    WriteProfileInt("Administrateur", "Etat", 0, AdminIniPath());
+    ClearRunningFlag();
     RemoveTooltipHooks();
     FreeUserTable();
     return 0;
@@ -111,6 +129,7 @@ int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, 
         return 0;
     }
     WriteProfileInt("Administrateur", "Etat", 1, AdminIniPath());
+    FinishInterruptedSaves();
 
     CreateMissingActivityFile("\\ActUser.dat", "Création ActifUser.dat", kUserActivitySize);
     CreateMissingActivityFile("\\ActPass.dat", "Création ActifPass.dat", kGatewayActivitySize);
@@ -130,7 +149,9 @@ int RunConsole(HINSTANCE instance, HINSTANCE previous, const char* commandLine, 
 
     if (HasSwitch(commandLine, 'u') && WindowsUserIsKnown())
         return LeaveConsole();
-    if (ShowLoginDialog() == 0)
+    // Only a login that passed goes on: a dialog that could not even be
+    // shown is no login.
+    if (ShowLoginDialog() != 1)
         return LeaveConsole();
 
     // F1 and the tooltips work in a window shown alone too.

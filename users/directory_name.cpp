@@ -45,6 +45,16 @@ static bool IsDeviceName(std::string_view name)
     return IsPortName(base);
 }
 
+// A user's directory must never be one that the console keeps for itself:
+// deleting or renaming the user would take a gateway's line files or the
+// users window's work copy with it.
+static bool IsConsoleDirectory(std::string_view name)
+{
+    if (EqualsIgnoringCase(name, "usertemp"))
+        return true;
+    return name.size() == 5 && EqualsIgnoringCase(name.substr(0, 4), "pass") && name[4] >= '0' && name[4] <= '7';
+}
+
 bool IsUsableDirectoryName(std::string_view name)
 {
     if (name.empty() || name.back() == '.' || name.back() == ' ')
@@ -52,5 +62,5 @@ bool IsUsableDirectoryName(std::string_view name)
     for (char c : name)
         if (IsRefusedCharacter(static_cast<unsigned char>(c)))
             return false;
-    return !IsDeviceName(name);
+    return !IsDeviceName(name) && !IsConsoleDirectory(name);
 }

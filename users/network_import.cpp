@@ -199,7 +199,9 @@ int SaveImportedUsers(HWND progress, UserTable& table, const std::string& window
     case ImportEnding::AsRead:
         break;
     }
-    if (!ReplaceFileSafely(ProgramPath("\\reseau.dat"), EncodeUserFile(DefaultUserFileHeader(), table, MaxUsers))) {
+    // Made only where nothing is: a reseau.dat that appeared during the
+    // import is kept.
+    if (!CreateNewFileSafely(ProgramPath("\\reseau.dat"), EncodeUserFile(DefaultUserFileHeader(), table, MaxUsers))) {
         AppendLog("Impossible de créer le fichier reseau.dat");
         return 0;
     }

@@ -66,7 +66,8 @@ UserFileReading ReadUserDatabaseFile(const std::string& path, UserFileHeader& he
 void CreateUserDatabase(HWND owner, const std::string& dir)
 {
     std::string path = UserFilePath(dir);
-    if (FileExists(path))
+    // Anything there, even a file that cannot be read now, is kept.
+    if (ExaminePath(path) != PathState::missing)
         return;
     // The name field holds 20 characters: a longer Windows name is cut there,
     // and the first password is the name as stored.
@@ -78,7 +79,9 @@ void CreateUserDatabase(HWND owner, const std::string& dir)
     std::memcpy(first.password, name.c_str(), name.size() + 1);
     ScrambleText(first.password);
     first.category = CategoryAdministrator;
-    if (!ReplaceFileSafely(path, EncodeUserFile(DefaultUserFileHeader(), *table, MaxUsers)))
+    // A file that another program made meanwhile is kept too, and is no failure.
+    if (!CreateNewFileSafely(path, EncodeUserFile(DefaultUserFileHeader(), *table, MaxUsers)) &&
+        ExaminePath(path) == PathState::missing)
         ShowMessageBox(owner, "Impossible de créer le fichier reseau.dat", "ERREUR", MB_ICONSTOP);
 }
 
@@ -146,6 +149,11 @@ bool OpenUserWorkCopy()
 
 bool CommitUserWorkCopy()
 {
+    // The work copy never replaces a reseau.dat the console cannot read: it
+    // may hold users the copy does not.
+    UserFileHeader header;
+    if (!HeaderToKeep(UserFilePath(GetProgramDir()), header))
+        return false;
     auto bytes = ReadWholeFile(WorkCopyPath());
     return bytes && ReplaceFileSafely(UserFilePath(GetProgramDir()), *bytes);
 }
@@ -153,6 +161,7 @@ bool CommitUserWorkCopy()
 void DiscardUserWorkCopy()
 {
     RemoveFile(WorkCopyPath());
+    RemoveFile(WorkCopyDir() + "\\valide");  // a commit's mark, left by a commit that failed to remove it
     RemoveEmptyDirectory(WorkCopyDir());
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "users/numbers_page.h"
 #include "users/user_database.h"
 #include "users/user_dir_ops.h"
+#include "users/users_confirm.h"
 #include "users/user_sort.h"
 #include "users/user_table_ops.h"
 #include "users/user_tables.h"
@@ -183,21 +185,29 @@ int CheckUserName(HWND owner, const char* name, int position)
 
 // A workstation changed its user's password in reseau.dat: the table takes it
 // over, and so does the work copy, which "OK" would otherwise put back over it.
-static void TakeOverChangedPassword(HWND dialog, UsersWindowState& state, int position, int record)
+// The flag goes only once the password is taken over (or the window's own
+// new password is to win); a user that reseau.dat no longer holds where it
+// did is left to "OK", which tries again.
+static void TakeOverDrawnPassword(HWND dialog, UsersWindowState& state, int position, int record)
 {
-    UserRecord& user = UserAt(position);
-    char name[kMaxNameLength + 1] = {};
-    SetTextField(name, StoredName(user));
+    if (state.PasswordsNotTaken.count(record))
+        return;
+    std::unique_ptr<UserTable> stored = ReadStoredUsers();
+    PasswordTakeOver outcome = TakeOverChangedPassword(state, position, stored.get());
+    if (outcome == PasswordTakeOver::notFound) {
+        state.PasswordsNotTaken.insert(record);
+        return;
+    }
+    if (outcome == PasswordTakeOver::none)
+        return;
     // Cleared first: a failed save below shows a message box, whose own loop
     // redraws the list, which must not take the password over again.
     ClearPasswordChanged(record);
-    char stored[21] = {};
-    if (ReadStoredPassword(name, stored)) {
-        std::memcpy(user.password, stored, sizeof user.password);
-        SaveUserDatabase(dialog, 1);
-    }
+    if (outcome != PasswordTakeOver::taken)
+        return;
+    SaveUserDatabase(dialog, 1);
     if (state.EditMode == 0 && SelectedRow(dialog) == position) {
-        std::memcpy(state.EditPassword, user.password, sizeof state.EditPassword);
+        std::memcpy(state.EditPassword, UserAt(position).password, sizeof state.EditPassword);
         state.EditPassword[kMaxNameLength] = 0;
         if (ConfigurationTabSelected(dialog))
             FillConfigurationPage(dialog, state);
@@ -231,7 +241,7 @@ void DrawUserRow(HWND dialog, UsersWindowState& state, const DRAWITEMSTRUCT* ite
     if (UserActiveFlags[record])
         ZemoDrawTransparent(item->hDC, row.left + width - kMarkWidth, row.top, ActiveMarkBitmap, kMarkTransparent);
     if (PasswordChanged(record))
-        TakeOverChangedPassword(dialog, state, position, record);
+        TakeOverDrawnPassword(dialog, state, position, record);
     if (item->itemState & ODS_FOCUS)
         DrawFocusRect(item->hDC, &row);
 }
@@ -252,22 +262,31 @@ static void SelectRow(HWND dialog, int row)
     SendMessageA(UsersList(dialog), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
 }
 
+// The numbers cannot be edited while Numaut.dat could not be read: what was
+// typed would replace numbers the window never saw.
+static void ShowNumbers(HWND dialog, const UsersWindowState& state, int editing)
+{
+    ShowNumbersPage(dialog, editing && !state.NumbersUnreadable);
+}
+
 static void RefreshSelectedPage(HWND dialog, UsersWindowState& state, int editing)
 {
     if (ConfigurationTabSelected(dialog)) {
         ShowConfigurationPage(dialog, editing);
         FillConfigurationPage(dialog, state);
     } else {
-        ShowNumbersPage(dialog, editing);
+        ShowNumbers(dialog, state, editing);
         FillNumbersPage(dialog, state.EditNumbers);
     }
 }
 
-// False when either file could not be written (the user database reports it).
-static bool SaveWorkFiles(HWND dialog)
+// Both work copies. False when either could not be written (the user
+// database reports it).
+static bool SaveWorkFiles(HWND dialog, const UsersWindowState& state)
 {
     bool users = SaveUserDatabase(dialog, 1);
-    return SaveNumbersFile() && users;
+    bool numbers = state.NumbersUnreadable || SaveNumbersFile(1);
+    return users && numbers;
 }
 
 // ---- Opening and closing
@@ -286,6 +305,27 @@ static void AttachTabs(HWND dialog)
     SendDlgItemMessageA(dialog, IDC_TAB_CONFIGURATION, kTabSelect, 1, 0);
 }
 
+// The numbers' work copy, beside the user database's. A Numaut.dat that is
+// there but cannot be read is kept as it is and said so: its numbers stay in
+// the file and follow their users when "OK" reads it again.
+static void OpenNumbersWork(HWND dialog, UsersWindowState& state)
+{
+    NumbersReading found = OpenNumbersWorkCopy();
+    state.NumbersUnreadable = found == NumbersReading::unreadable || found == NumbersReading::notCopied;
+    if (!state.NumbersUnreadable) {
+        LoadNumbersFile(1);
+        return;
+    }
+    FreeNumbersTable();
+    ShowMessageBox(dialog,
+                   found == NumbersReading::unreadable
+                       ? "Le fichier Numaut.dat ne peut pas être lu : il est conservé tel quel, et les numéros "
+                         "interdits ne peuvent pas être modifiés."
+                       : "La copie de travail de Numaut.dat n'a pas pu être faite : les numéros interdits ne peuvent "
+                         "pas être modifiés.",
+                   "Erreur lecture de fichier", MB_OK | MB_ICONEXCLAMATION);
+}
+
 static void OpenUsersDialog(HWND dialog)
 {
     // The window's state lives as long as the window: freed on its last
@@ -296,9 +336,20 @@ static void OpenUsersDialog(HWND dialog)
     CentreWindow(dialog);
     SetTimer(dialog, kRepaintTimer, kRepaintPeriod, nullptr);
     state.EditMode = 0;
-    OpenUserWorkCopy();
-    LoadUserDatabase(dialog, GetProgramDir() + "\\usertemp");
-    LoadNumbersFile();
+    // Alone ("/u"), the window keeps the journal's user filter itself.
+    if (StandaloneDialog)
+        JournalSettings.userFilter = ReadProfileInt("Journal", "User", 1, AdminIniPath());
+    // Without a work copy the window starts from reseau.dat itself, never
+    // from a table loaded earlier; its first save makes the work copy.
+    FinishOrDropInterruptedCommit();
+    bool copied = OpenUserWorkCopy();
+    LoadUserDatabase(dialog, copied ? GetProgramDir() + "\\usertemp" : GetProgramDir());
+    OpenNumbersWork(dialog, state);
+    state.OpeningUsers.assign(CurrentUserTable().records.begin(), CurrentUserTable().records.begin() + UserCount());
+    // The filter names the user at its position in the file, before the
+    // opening sort moves the users.
+    int filter = JournalSettings.userFilter;
+    state.FilterUserName = filter >= 0 && filter < UserCount() ? std::string(StoredName(UserAt(filter))) : std::string();
     ClearPendingDirOps();
     HideNumbersPage(dialog);
     ShowConfigurationPage(dialog, 0);
@@ -316,8 +367,6 @@ static void OpenUsersDialog(HWND dialog)
         ShowConfigurationPage(dialog, 0);
         FillConfigurationPage(dialog, state);
     }
-    int filter = JournalSettings.userFilter;
-    state.FilterUserName = filter >= 0 && filter < UserCount() ? std::string(StoredName(UserAt(filter))) : std::string();
     state.UsersModified = 0;
     SendDlgItemMessageA(dialog, IDC_USER_NAME, EM_LIMITTEXT, kMaxNameLength, 0);
     SendDlgItemMessageA(dialog, IDC_USER_PASSWORD, EM_LIMITTEXT, kMaxNameLength, 0);
@@ -333,12 +382,19 @@ static void ForgetUsersWindowState(HWND dialog)
     AttachUsersWindowState(dialog, nullptr);
 }
 
+// Both work copies and the saved numbers go; the files keep what they hold.
+static void DropWorkFiles()
+{
+    FreeNumbersTable();
+    DiscardNumbersWorkCopy();
+    DiscardUserWorkCopy();
+    DeleteNumbersCopy();
+}
+
 static void CloseUsersDialog(HWND dialog)
 {
     KillTimer(dialog, kRepaintTimer);
-    FreeNumbersTable();
-    DiscardUserWorkCopy();
-    DeleteNumbersCopy();
+    DropWorkFiles();
     EndDialog(dialog, 1);
 }
 
@@ -408,7 +464,7 @@ static void AddUser(HWND dialog, UsersWindowState& state)
     user.category = CategoryUser;
     ++CurrentUserTable().header.userCount;
     NoteUserAdded(position);
-    SaveWorkFiles(dialog);
+    SaveWorkFiles(dialog, state);
     FillUsersList(dialog);
     SelectRow(dialog, position);
     state.EditMode = 0;
@@ -453,7 +509,7 @@ static void ValidateUser(HWND dialog, UsersWindowState& state)
     NoteUserValidated(row);
     RefreshSelectedPage(dialog, state, 0);
     SortUsersByName();
-    SaveWorkFiles(dialog);
+    SaveWorkFiles(dialog, state);
     // The selection stays on its row, which now holds whichever user the sort
     // put there: the page must show that user, whom "&Supprimer" and
     // "Modi&fier" would take.
@@ -491,7 +547,7 @@ static void DeleteUser(HWND dialog, UsersWindowState& state)
     NoteUserDeleted(row);
     RemoveUserSlot(CurrentUserTable().records, CurrentNumbersTable().records, PositionMap, static_cast<size_t>(row));
     --CurrentUserTable().header.userCount;
-    SaveWorkFiles(dialog);
+    SaveWorkFiles(dialog, state);
     FillUsersList(dialog);
     if (UserCount() > 0)
         SelectRow(dialog, std::min(row, UserCount() - 1));
@@ -520,7 +576,7 @@ static void ShowNumbersTab(HWND dialog, UsersWindowState& state)
     if (SelectedRow(dialog) < 0)
         return;
     HideConfigurationPage(dialog);
-    ShowNumbersPage(dialog, state.EditMode);
+    ShowNumbers(dialog, state, state.EditMode);
     FillNumbersPage(dialog, state.EditNumbers);
 }
 
@@ -565,43 +621,16 @@ static void TakeFieldChange(HWND dialog, UsersWindowState& state, int id, int co
 
 // ---- Confirming and dropping
 
-// The active users that the window moved get their old activity record
-// cleared and are told, through their own settings file, to announce
-// themselves again.
-static void TellMovedActiveUsers()
-{
-    std::vector<int> moved = FindMovedActiveUsers(PositionMap, UserActiveFlags);
-    for (int p : moved) {
-        auto record = static_cast<int>(PositionMap[static_cast<size_t>(p)]);
-        SetUserActive(record, false);
-        WriteUserActivityRecord(record);
-    }
-    for (int p : moved) {
-        UserActiveFlags[PositionMap[static_cast<size_t>(p)]] = 0;
-        std::string name(StoredName(UserAt(p)));
-        if (IsUsableDirectoryName(name))
-            WriteProfileInt("Minitel", "ForceUserActif", 1, GetProgramDir() + "\\" + name + "\\minitel.ini");
-    }
-}
-
-// Nothing is done unless the work copy became reseau.dat: the directories and
-// the journal are moved to the new names only once the file holds them.
 static void ConfirmUsers(HWND dialog, UsersWindowState& state)
 {
     if (state.EditMode)
         return;
-    // The work copy is saved in the window's order first: the activity
-    // records, the numbers records and the journal filter all follow the
-    // positions of the table as the window sorted it, also when nothing else
-    // changed since the opening sort.
-    if (!SaveWorkFiles(dialog) || !CommitUserWorkCopy()) {
-        Warn(dialog, "Les modifications n'ont pas pu être enregistrées dans reseau.dat.");
-        return;
-    }
+    if (!ConfirmUserChanges(dialog, state))
+        return;  // told; the changes stay in the window
     FillJournalPane();
-    ApplyPendingDirOps();
-    TellMovedActiveUsers();
     JournalSettings.userFilter = FindUserByName(state.FilterUserName.c_str());
+    if (StandaloneDialog)
+        WriteProfileInt("Journal", "User", JournalSettings.userFilter, AdminIniPath());
     CloseUsersDialog(dialog);
 }
 
@@ -609,8 +638,8 @@ static void DropUsers(HWND dialog, UsersWindowState& state)
 {
     if (state.UsersModified && AskQuestion(dialog, "Voulez-vous vraiment ignorer les modifications ?") != IDYES)
         return;
+    // Numaut.dat was never changed: the window worked on its copy.
     LoadUserDatabase(dialog, GetProgramDir());
-    RestoreNumbersCopy();
     CloseUsersDialog(dialog);
 }
 
@@ -631,6 +660,16 @@ static void RequestClose(HWND dialog, UsersWindowState& state)
     if (state.EditMode)
         CancelEdit(dialog, state);
     DropUsers(dialog, state);
+}
+
+// The Windows session ends: nothing can be asked any more. The changes are
+// dropped as "Annuler" drops them, and the console alone no longer runs.
+static void EndUsersSession(HWND dialog)
+{
+    KillTimer(dialog, kRepaintTimer);
+    DropWorkFiles();
+    if (StandaloneDialog)
+        ClearRunningFlag();
 }
 
 static void ShowUsersHelp(HWND dialog)
@@ -668,10 +707,16 @@ static INT_PTR OnCommand(HWND dialog, UsersWindowState& state, int id, int code)
     case IDC_USER_PASSWORD:
     case IDC_USER_CATEGORY:
     case IDC_USER_MULTI_SESSION: TakeFieldChange(dialog, state, id, code); return TRUE;
-    case IDC_INSERT_NUMBER:     InsertPoolNumbers(dialog, state.EditNumbers); return TRUE;
-    case IDC_REMOVE_NUMBER:     RemoveUserNumbers(dialog, state.EditNumbers); return TRUE;
+    case IDC_INSERT_NUMBER:
+        if (!state.NumbersUnreadable)
+            InsertPoolNumbers(dialog, state.EditNumbers);
+        return TRUE;
+    case IDC_REMOVE_NUMBER:
+        if (!state.NumbersUnreadable)
+            RemoveUserNumbers(dialog, state.EditNumbers);
+        return TRUE;
     case IDC_USER_NUMBERS:
-        if (code == LBN_DBLCLK)
+        if (code == LBN_DBLCLK && !state.NumbersUnreadable)
             RemoveUserNumbers(dialog, state.EditNumbers);
         return TRUE;
     case IDC_NEW_NUMBER:        AddPoolNumber(dialog); return TRUE;
@@ -702,6 +747,10 @@ INT_PTR CALLBACK UsersDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
     case WM_DRAWITEM:     DrawUserRow(dialog, *state, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_CLOSE:        RequestClose(dialog, *state); return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            EndUsersSession(dialog);
+        return TRUE;
     case WM_COMMAND:      return OnCommand(dialog, *state, LOWORD(wParam), HIWORD(wParam));
     }
     return FALSE;

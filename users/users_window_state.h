@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "users/numbers_record.h"
 #include "users/user_record.h"
@@ -32,6 +34,17 @@ struct UsersWindowState {
     // Set while the window puts the edit buffers into the fields, so that the
     // change notifications this raises do not flow back into the buffers.
     int FillingFields = 0;
+    // The users as reseau.dat held them when the window opened, in the file's
+    // order: entry r is the user of activity record r, whose name and
+    // password a workstation's password change is checked against.
+    std::vector<UserRecord> OpeningUsers;
+    // Activity records whose changed password could not be taken over yet
+    // (reseau.dat no longer holds that user there): tried again by "OK".
+    std::set<int> PasswordsNotTaken;
+    // Numaut.dat was there but could not be read when the window opened: its
+    // numbers are not in the table, cannot be edited, and "OK" reads the
+    // file again to carry them along with their users.
+    bool NumbersUnreadable = false;
 };
 
 // The state of the users window `dialog` (or of a window standing for it),

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
+#include "tests/wine/fault_injection.h"
 #include "tests/wine/test_support.h"
 
 class FileIoTest : public ProgramDirTest {};
@@ -169,6 +173,158 @@ TEST_F(FileIoTest, AnOpenTellsWhetherTheFileWasThereMissingOrInUse)
     EXPECT_EQ(again.Read(back), 2);
     EXPECT_EQ(back[0], 8);
     EXPECT_EQ(back[1], 9);
+}
+
+// "Missing" is only a path that is not there; a path whose attributes cannot
+// be read for another reason may hold a file.
+TEST_F(FileIoTest, APathIsMissingOnlyWhenNotFound)
+{
+    WriteBytes(Path("\\reseau.dat"), {1});
+    CreateDirectoryA(Path("\\pass0").c_str(), nullptr);
+    struct Case { std::string path; PathState state; } cases[] = {
+        {Path("\\reseau.dat"), PathState::file},
+        {Path("\\pass0"), PathState::directory},
+        {Path("\\absent.dat"), PathState::missing},
+        {Path("\\absent\\reseau.dat"), PathState::missing},
+        {Path("\\bad<name>.dat"), PathState::unknown},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExaminePath(c.path), c.state) << c.path;
+}
+
+// Creation never replaces what is there, and leaves nothing half-made.
+TEST_F(FileIoTest, CreatingANewFileNeverReplacesOne)
+{
+    std::string path = Path("\\ActUser.dat");
+    std::vector<uint8_t> zeros(3000, 0);
+    ASSERT_TRUE(CreateNewFileSafely(path, zeros));
+    EXPECT_EQ(ReadBytes(path), zeros);
+    std::vector<uint8_t> theirs = {1, 2, 3};
+    WriteBytes(path, theirs);
+    EXPECT_FALSE(CreateNewFileSafely(path, zeros));
+    EXPECT_EQ(ReadBytes(path), theirs);
+    // A file that exists but cannot be opened is not missing either.
+    HANDLE locked = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(CreateNewFileSafely(path, zeros));
+    CloseHandle(locked);
+    EXPECT_EQ(ReadBytes(path), theirs);
+    EXPECT_FALSE(Exists(path + ".new"));
+}
+
+// What the seam answers is what the platform would have done; a torn write
+// puts the first half of its bytes.
+TEST_F(FileIoTest, TheSeamFailsOrTearsTheOperationsItIsAskedTo)
+{
+    struct Gate {
+        std::vector<std::pair<FileOperation, std::string>> seen;
+        FileOperationAnswer answer = FileOperationAnswer::proceed;
+        static FileOperationAnswer Before(void* context, FileOperation operation, const std::string& path, uint64_t)
+        {
+            auto* self = static_cast<Gate*>(context);
+            self->seen.emplace_back(operation, path);
+            return self->answer;
+        }
+    } gate;
+    FileOperationSeam seam{Gate::Before, &gate};
+    SetFileOperationSeamForTests(&seam);
+    std::string path = Path("\\admin.dat");
+    {
+        File file(path, FileAccess::write, FileCreation::createAlways);
+        ASSERT_TRUE(file.ok());
+        gate.answer = FileOperationAnswer::tear;
+        EXPECT_FALSE(file.Write(std::vector<uint8_t>(10, 7)));
+        gate.answer = FileOperationAnswer::fail;
+        EXPECT_FALSE(file.Flush());
+        EXPECT_FALSE(file.EndHere());
+    }
+    EXPECT_FALSE(RemoveFile(path));
+    EXPECT_FALSE(MakeDirectory(Path("\\pass1")));
+    EXPECT_FALSE(MovePath(path, Path("\\moved.dat")));
+    File refused(path, FileAccess::readWrite, FileCreation::existing);
+    EXPECT_FALSE(refused.ok());
+    EXPECT_FALSE(refused.missing());
+    File reader(path, FileAccess::read, FileCreation::existing);  // reading changes nothing: not asked
+    EXPECT_TRUE(reader.ok());
+    SetFileOperationSeamForTests(nullptr);
+
+    EXPECT_EQ(ReadBytes(path), std::vector<uint8_t>(5, 7));
+    EXPECT_FALSE(DirExists(Path("\\pass1")));
+    std::vector<FileOperation> kinds;
+    for (const auto& [operation, where] : gate.seen)
+        kinds.push_back(operation);
+    EXPECT_EQ(kinds, (std::vector<FileOperation>{FileOperation::create, FileOperation::write, FileOperation::flush,
+                                                 FileOperation::write, FileOperation::remove, FileOperation::create,
+                                                 FileOperation::move, FileOperation::create}));
+}
+
+// A write in place cut short by the end of the process leaves the complete
+// copy beside the file; the next start puts it in place. Beside files of
+// replacements that never got that far are removed; other files stay.
+TEST_F(FileIoTest, AnInterruptedWriteInPlaceIsFinishedAtTheNextStart)
+{
+    std::string journal = Path("\\Journal.dat");
+    std::vector<uint8_t> fresh(4000, 0x55);
+    std::vector<uint8_t> mixed(3000, 0xAA);
+    std::fill(mixed.begin(), mixed.begin() + 1000, 0x55);  // the new content, cut short
+    WriteBytes(journal, mixed);
+    WriteBytes(journal + ".whole", fresh);
+    WriteBytes(Path("\\reseau.dat.new"), {1, 2});
+    WriteBytes(Path("\\notes.new"), {3});
+    WriteBytes(Path("\\admin.dat"), {4});
+    FinishInterruptedReplacements(Dir());
+    EXPECT_EQ(ReadBytes(journal), fresh);
+    EXPECT_FALSE(Exists(journal + ".whole"));
+    EXPECT_FALSE(Exists(Path("\\reseau.dat.new")));
+    EXPECT_TRUE(Exists(Path("\\notes.new")));
+    EXPECT_EQ(ReadBytes(Path("\\admin.dat")), std::vector<uint8_t>{4});
+
+    // The same while another program holds the file: the copy goes in place.
+    WriteBytes(journal, std::vector<uint8_t>(3000, 0xAA));
+    WriteBytes(journal + ".whole", fresh);
+    HANDLE held = CreateFileA(journal.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(FinishInterruptedReplacement(journal));
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(journal), fresh);
+    EXPECT_FALSE(Exists(journal + ".whole"));
+}
+
+// The replacement of a file, by name or, while another program holds it, in
+// place, against a failure or the end of the process at each operation.
+TEST_F(FileIoTest, EveryReplacementIsOldOrNewWhateverHappens)
+{
+    std::vector<uint8_t> old(3000, 0xAA), fresh(5000, 0x55);
+    std::string path = Path("\\reseau.dat");
+    auto finish = [&] { FinishInterruptedReplacements(Dir()); };
+    int byName = 0;
+    for (bool held : {false, true}) {
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        SaveUnderTest save;
+        save.name = held ? "a file held by another program" : "a file";
+        save.prepare = [&] { WriteBytes(path, old); };
+        save.run = [&] {
+            if (held)
+                holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+            bool replaced = ReplaceFileSafely(path, fresh);
+            if (holder != INVALID_HANDLE_VALUE)
+                CloseHandle(std::exchange(holder, INVALID_HANDLE_VALUE));
+            return !replaced;
+        };
+        FaultCounts counts = RunEveryInterruption(Dir(), save, [&] {
+            if (holder != INVALID_HANDLE_VALUE)
+                CloseHandle(std::exchange(holder, INVALID_HANDLE_VALUE));
+            finish();
+        });
+        EXPECT_EQ(counts.survived[Interruption::failure], counts.operations);
+        EXPECT_EQ(counts.survived[Interruption::stop], counts.operations);
+        if (held) {
+            EXPECT_GT(counts.operations, byName) << "the content went in place";
+        }
+        byName = counts.operations;
+    }
 }
 
 TEST_F(FileIoTest, ReplaceFileWholeNeverWritesIntoTheFileItself)

@@ -117,6 +117,34 @@ TEST_F(GatewayRegistryTest, LoadsTheTableAndSavesItByteForByte)
     EXPECT_EQ(ReadBytes(AdminPath()), bytes);
 }
 
+// An admin.dat that is there but cannot be read (another program holds it)
+// is said, kept, and never replaced by the empty table the load leaves:
+// neither by the load nor by a save, until a load reads it again.
+TEST_F(GatewayRegistryTest, AnUnreadableFileIsSaidKeptAndNeverReplaced)
+{
+    Bytes file = AdminDat({{0, "Paris"}, {1, "Lyon"}});
+    WriteBytes(AdminPath(), file);
+    HANDLE held = CreateFileA(AdminPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ModalRecorder modal;
+    LoadGatewayTable();
+    EXPECT_EQ(Gateways.count, 0);
+    EXPECT_TRUE(IsGatewayTableUnreadable());
+    ASSERT_EQ(modal.Calls().size(), 1u);
+    EXPECT_EQ(modal.Calls()[0].text, "Le fichier admin.dat ne peut pas être lu : il est conservé tel quel, et les "
+                                     "passerelles ne peuvent pas être modifiées.");
+    EXPECT_EQ(modal.Calls()[0].caption, "Erreur lecture de fichier");
+    CloseHandle(held);
+    EXPECT_FALSE(SaveGatewayTable());
+    EXPECT_EQ(ReadBytes(AdminPath()), file);
+    LoadGatewayTable();
+    EXPECT_FALSE(IsGatewayTableUnreadable());
+    EXPECT_EQ(Gateways.count, 2);
+    EXPECT_TRUE(SaveGatewayTable());
+    EXPECT_EQ(ReadBytes(AdminPath()), file);
+}
+
 TEST_F(GatewayRegistryTest, FailedSaveLeavesThePreviousFile)
 {
     Bytes bytes = AdminDat({{0, "Pass0"}});

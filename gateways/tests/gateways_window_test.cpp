@@ -657,6 +657,30 @@ TEST_F(GatewaysWindowTest, ClosingSavesTheTableAndGivesTheMainWindowBack)
     EXPECT_EQ(ReadBytes(Path("\\admin.dat"))[4], 3);
 }
 
+// The end of the session saves what closing saves, and alone ("/p") the
+// console is no longer marked as running; a session that goes on changes
+// nothing.
+TEST_F(GatewaysWindowTest, TheEndOfTheSessionSavesTheTableAndAloneClearsTheRunningFlag)
+{
+    for (int alone : {0, 1}) {
+        std::string what = alone ? "alone" : "from the main window";
+        WriteGateways({{0, "Pass0", 0, 0}});
+        WritePrivateProfileStringA("Administrateur", "Etat", "1", Path("\\admin.ini").c_str());
+        Open();
+        StandaloneDialog = alone;  // after the opening, which alone would start a creation
+        Gateways.slots[0].modemCount = 3;
+        SendMessageA(dialog_, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(ReadBytes(Path("\\admin.dat"))[4], 0) << what;
+        EXPECT_EQ(IniText(Path("\\admin.ini"), "Administrateur", "Etat"), "1") << what;
+        SendMessageA(dialog_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(ReadBytes(Path("\\admin.dat"))[4], 3) << what;
+        EXPECT_EQ(IniText(Path("\\admin.ini"), "Administrateur", "Etat"), alone ? "0" : "1") << what;
+        DestroyWindow(dialog_);
+        StandaloneDialog = 0;
+        PumpMessages();
+    }
+}
+
 TEST_F(GatewaysWindowTest, WindowThatCannotBeCreatedGivesTheMainWindowBack)
 {
     // A module without the window's template.

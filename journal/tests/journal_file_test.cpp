@@ -409,15 +409,18 @@ TEST_F(JournalFileTest, ARewriteThatCannotCompleteLeavesTheFileAsItWas)
 {
     Calls calls = NamedCalls();
     std::vector<uint8_t> file = JournalFileBytes(calls);
-    struct Case { const char* name; std::function<void()> operation; } cases[] = {
-        {"rename", [] { RenameUserEntries("Durand", "Dupont"); }},
-        {"remove", [] { RemoveGatewayEntries("Paris"); }},
-        {"purge", [] { PurgeJournal("31/12/2099 00:00:00"); }},
-        {"save", [] { SaveJournal(); }},
+    const char* notWritten = "Le journal des appels n'a pas pu être enregistré : il est resté tel qu'il était.";
+    struct Case { const char* name; std::function<void()> operation; const char* text; } cases[] = {
+        {"rename", [] { RenameUserEntries("Durand", "Dupont"); }, notWritten},
+        {"remove", [] { RemoveGatewayEntries("Paris"); }, notWritten},
+        // Without its backup a purge removes nothing.
+        {"purge", [] { PurgeJournal("31/12/2099 00:00:00"); },
+         "Le journal des appels n'a pas pu être copié dans Journal.old : il n'a pas été purgé."},
+        {"save", [] { SaveJournal(); }, notWritten},
     };
     // The place beside the file, where the new content is written whole
-    // first, is taken by a file nobody may open; so is the purge's backup,
-    // which otherwise keeps the previous content whole instead.
+    // first, is taken by a file nobody may open; so is the purge's backup.
+    // Each operation says that the journal stayed as it was.
     std::string beside = JournalDat() + ".new";
     HANDLE taken = CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(taken, INVALID_HANDLE_VALUE);
@@ -426,9 +429,14 @@ TEST_F(JournalFileTest, ARewriteThatCannotCompleteLeavesTheFileAsItWas)
     for (const auto& c : cases) {
         WriteBytes(JournalDat(), file);
         LoadJournal();
+        ModalRecorder modal;
         c.operation();
         EXPECT_EQ(FileNow(), file) << c.name;
         EXPECT_EQ(TableBytes(), calls) << c.name;
+        ASSERT_EQ(modal.Calls().size(), 1u) << c.name;
+        EXPECT_EQ(modal.Calls()[0].text, c.text) << c.name;
+        EXPECT_EQ(modal.Calls()[0].caption, "Attention") << c.name;
+        EXPECT_EQ(modal.Calls()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION)) << c.name;
     }
     CloseHandle(taken);
     CloseHandle(backup);
@@ -447,6 +455,7 @@ TEST_F(JournalFileTest, AWriterThatNeverLetsGoStopsTheRewriteNotTheData)
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
                                 nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    ModalRecorder modal;
     DWORD start = GetTickCount();
     RemoveUserEntries("Durand");
     DWORD waited = GetTickCount() - start;
@@ -456,6 +465,10 @@ TEST_F(JournalFileTest, AWriterThatNeverLetsGoStopsTheRewriteNotTheData)
     EXPECT_LE(waited, 10000u);
     EXPECT_EQ(FileNow(), file);
     EXPECT_EQ(TableBytes(), calls);
+    // The administrator is told that the journal could not be changed.
+    ASSERT_EQ(modal.Calls().size(), 1u);
+    EXPECT_EQ(modal.Calls()[0].text, "Le journal des appels est utilisé par un autre programme : il n'a pas pu être modifié.");
+    EXPECT_EQ(modal.Calls()[0].caption, "Attention");
 
     // Not even a reader may share it: the first load of a run cannot convert,
     // and neither load creates the file over it.
@@ -465,6 +478,7 @@ TEST_F(JournalFileTest, AWriterThatNeverLetsGoStopsTheRewriteNotTheData)
     LoadJournal();
     CloseHandle(alone);
     EXPECT_EQ(FileNow(), file);
+    EXPECT_EQ(modal.Calls().size(), 1u) << "nothing more: a load changes nothing";
 }
 
 // Another process appends uniquely numbered records as fast as it can while

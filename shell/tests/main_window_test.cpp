@@ -289,6 +289,41 @@ TEST_F(MainWindowTest, ClosingSavesTheJournalSettingsThePlacementAndTheRunningFl
     EXPECT_EQ(MainWindow, nullptr);
 }
 
+// A logoff or a shutdown may end the process without destroying the window:
+// what closing saves is saved when the session ends, not when it only asks.
+TEST_F(MainWindowTest, TheEndOfTheSessionSavesWhatClosingSaves)
+{
+    struct Case {
+        UINT message;
+        WPARAM ending;
+        const char* etat;
+        const char* user;
+    } cases[] = {
+        {WM_QUERYENDSESSION, TRUE, "1", ""},
+        {WM_ENDSESSION, FALSE, "1", ""},  // another program refused: the session goes on
+        {WM_ENDSESSION, TRUE, "0", "4"},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(Path("\\admin.ini").c_str());
+        SetIni("Administrateur", "Etat", "1");
+        HWND window = Create();
+        ASSERT_NE(window, nullptr);
+        JournalSettings = {4, 2, 0, 10, 1, 30};
+        MoveWindow(window, 100, 120, 500, 450, TRUE);
+        LRESULT answer = SendMessageA(window, c.message, c.ending, ENDSESSION_LOGOFF);
+        if (c.message == WM_QUERYENDSESSION)
+            EXPECT_NE(answer, 0) << "the console never holds the session up";
+        EXPECT_EQ(Ini("Administrateur", "Etat"), c.etat) << c.message << " " << c.ending;
+        EXPECT_EQ(Ini("Journal", "User"), c.user) << c.message << " " << c.ending;
+        if (c.ending && c.message == WM_ENDSESSION)
+            EXPECT_EQ(Ini("Administrateur", "left"), "100");
+        EXPECT_TRUE(IsWindow(window));
+        DestroyWindow(window);
+        QuitPosted();
+        EXPECT_EQ(Ini("Administrateur", "Etat"), "0") << "closing after the session's end still clears it";
+    }
+}
+
 TEST_F(MainWindowTest, ClosingWhileMaximisedOrMinimisedKeepsTheLastNormalPlacement)
 {
     for (int show : {SW_MAXIMIZE, SW_MINIMIZE}) {

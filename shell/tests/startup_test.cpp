@@ -213,6 +213,35 @@ TEST_F(StartupTest, CancellingTheLoginLeavesWithTheFlagCleared)
     EXPECT_EQ(Ini("Administrateur", "Etat"), "0");
 }
 
+// The session ends while the login is shown: the process may end without
+// the dialog closing, so the running flag goes at once, and the next start
+// asks for the login again.
+TEST_F(StartupTest, TheEndOfTheSessionDuringTheLoginLeavesNoRunningFlag)
+{
+    MakeDatabaseWithPassword();
+    DialogDriver driver;
+    static std::string ini, during, after;
+    ini = Path("\\admin.ini");
+    driver.Then("Quorel", [](HWND dialog) {
+        during = IniText(ini, "Administrateur", "Etat");
+        SendMessageA(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        SendMessageA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        after = IniText(ini, "Administrateur", "Etat");
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    driver.Then("Quorel", [](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(Run(""), 0);
+    EXPECT_EQ(during, "1");
+    EXPECT_EQ(after, "0");
+    ModalRecorder modal;
+    // The classes stay registered in this process: the second start is told so.
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    EXPECT_EQ(RunConsole(instance, instance, "", SW_SHOWNORMAL), 0);
+    EXPECT_TRUE(modal.Calls().empty()) << "no \"L'administrateur est déjà lancé.\"";
+    EXPECT_EQ(driver.StepsDone(), 2);
+    EXPECT_EQ(driver.Unexpected(), 0);
+}
+
 TEST_F(StartupTest, UsersOnlyLeavesAtOnceWhenTheWindowsUserIsAlreadyAUser)
 {
     MakeDatabaseWithPassword();  // the user Dupont

@@ -64,6 +64,21 @@ TEST(DirectoryName, TellsWhichNamesCanNameADirectoryOfTheProgramDirectory)
         {"CON.tar.gz", false},
         {"Com1 .log", false},
         {"AUX  ", false},
+        // The console's own directories: the gateways' and the work copy's.
+        {"pass0", false},
+        {"PASS1", false},
+        {"Pass7", false},
+        {"pAsS4", false},
+        {"usertemp", false},
+        {"UserTemp", false},
+        {"USERTEMP", false},
+        {"pass8", true},
+        {"pass10", true},
+        {"pass", true},
+        {"passe1", true},
+        {"pass1.txt", true},
+        {"usertemp2", true},
+        {"user temp", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsUsableDirectoryName(c.name), c.usable) << "name \"" << c.name << "\" (" << c.name.size() << " bytes)";

@@ -127,12 +127,21 @@ TEST_F(LoginCheckTest, EmptyLoginOnlyMeetsAnEmptySlotAndNeverPasses)
     EXPECT_EQ(ReadBytes(UserFile()), file);
 }
 
+// A first login whose password cannot be recorded is refused, and the
+// administrator is told why, once.
 TEST_F(LoginCheckTest, PasswordTooLongToStoreIsNotStored)
 {
     std::vector<uint8_t> file = TwoUsers();
+    ModalRecorder modal;
     EXPECT_EQ(CheckAdministrator(nullptr, Dir(), "dupont", "ABCDEFGHIJKLMNOPQRSTU"), 0);  // 21 characters
-    EXPECT_EQ(CheckAdministrator(nullptr, Dir(), "dupont", "\x9D" "SECRET"), 0);  // would scramble to a zero byte
+    EXPECT_EQ(CheckLogin(nullptr, Dir(), "dupont", "\x9D" "SECRET"), LoginVerdict::passwordNotRecorded);  // would scramble to a zero byte
     EXPECT_EQ(ReadBytes(UserFile()), file);
+    ASSERT_EQ(modal.Calls().size(), 2u);
+    for (const ModalCall& call : modal.Calls()) {
+        EXPECT_EQ(call.text, "Le nouveau mot de passe n'a pas pu être enregistré dans reseau.dat : la connexion est refusée.");
+        EXPECT_EQ(call.caption, "Erreur mot de passe");
+        EXPECT_EQ(call.type & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
+    }
     EXPECT_EQ(CheckAdministrator(nullptr, Dir(), "dupont", "ABCDEFGHIJKLMNOPQRST"), 1);
     EXPECT_EQ(CheckAdministrator(nullptr, Dir(), "dupont", "abcdefghijklmnopqrst"), 1);
 }

@@ -115,3 +115,27 @@ TEST_F(NumbersFileTest, ShortOrOversizedFileIsReadAsFarAsTheTableGoes)
         EXPECT_EQ(ReadBytes(NumbersFile()), file) << size << ": loading does not write";
     }
 }
+
+// A Numaut.dat that is there but cannot be read (another program holds it)
+// is never taken for missing: no fresh table replaces it, and no save of a
+// table that could not be loaded from it goes over it.
+TEST_F(NumbersFileTest, AFileThatCannotBeReadIsNeverReplaced)
+{
+    std::vector<uint8_t> file(kNumbersFileSize, 0);
+    Put32(file, 0, 2);
+    Put32(file, 4 + 804, 1);
+    PutBytes(file, 4 + 804 + 4, "3615");
+    WriteBytes(NumbersFile(), file);
+    HANDLE held = CreateFileA(NumbersFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(LoadNumbersFile(), NumbersReading::unreadable);
+    EXPECT_EQ(CurrentNumbersTable().records[1].count, 0u);
+    CreateNumbersFile();
+    EXPECT_FALSE(SaveNumbersFile());
+    EXPECT_EQ(OpenNumbersWorkCopy(), NumbersReading::unreadable);
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(NumbersFile()), file);
+    EXPECT_EQ(LoadNumbersFile(), NumbersReading::read);
+    EXPECT_STREQ(CurrentNumbersTable().records[1].numbers[0], "3615");
+}

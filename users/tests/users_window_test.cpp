@@ -393,6 +393,12 @@ TEST_F(UsersWindowTest, ValidatingChecksTheName)
         {1, "a:b", "Ce nom ne peut pas servir de nom de répertoire."},
         {2, "con", "Ce nom ne peut pas servir de nom de répertoire."},
         {2, "point.", "Ce nom ne peut pas servir de nom de répertoire."},
+        // The console's own directories: a gateway's line files, the work copies.
+        {1, "PASS1", "Ce nom ne peut pas servir de nom de répertoire."},
+        {1, "pass0", "Ce nom ne peut pas servir de nom de répertoire."},
+        {2, "Pass7", "Ce nom ne peut pas servir de nom de répertoire."},
+        {2, "UserTemp", "Ce nom ne peut pas servir de nom de répertoire."},
+        {2, "pass8", nullptr},
         {2, "Zo\xE9", nullptr},
         // \x9F at index 2 scrambles to the terminating zero: the password would be cut.
         {1, "BRUNO", "Ce mot de passe contient un caractère qui ne peut pas être enregistré.", "AB\x9F"},
@@ -432,6 +438,7 @@ TEST_F(UsersWindowTest, ValidatingStoresTheFieldsAndSortsTheWorkCopy)
 {
     WriteUsers({{"ALAIN", 0, "A"}, {"BRUNO", 1, "B"}});
     WriteTaggedNumbers(2);
+    std::vector<uint8_t> numbersBefore = ReadBytes(Path("\\Numaut.dat"));
     ModalRecorder recorder;
     Open();
     Press(IDC_USER_MODIFY);
@@ -449,13 +456,18 @@ TEST_F(UsersWindowTest, ValidatingStoresTheFieldsAndSortsTheWorkCopy)
     StoredUsers work = ReadUsers(Path("\\usertemp\\reseau.dat"));
     EXPECT_EQ(work.names, (std::vector<std::string>{"BRUNO", "ZOE"}));
     EXPECT_EQ(work.passwords, (std::vector<std::string>{"B", "MOTDEPASSE"}));
-    // The numbers records moved with their users.
-    NumbersTable numbers;
-    DecodeNumbersFile(ReadBytes(Path("\\Numaut.dat")), numbers);
-    EXPECT_STREQ(numbers.records[0].numbers[0], "N1");
-    EXPECT_STREQ(numbers.records[1].numbers[0], "N0");
+    // The numbers records moved with their users in the work copy; Numaut.dat
+    // waits for "OK", which commits both files.
+    auto numbers = std::make_unique<NumbersTable>();
+    DecodeNumbersFile(ReadBytes(Path("\\usertemp\\Numaut.dat")), *numbers);
+    EXPECT_STREQ(numbers->records[0].numbers[0], "N1");
+    EXPECT_STREQ(numbers->records[1].numbers[0], "N0");
+    EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")), numbersBefore);
     Press(IDOK);
     ASSERT_TRUE(Closed());
+    DecodeNumbersFile(ReadBytes(Path("\\Numaut.dat")), *numbers);
+    EXPECT_STREQ(numbers->records[0].numbers[0], "N1");
+    EXPECT_STREQ(numbers->records[1].numbers[0], "N0");
     auto table = std::make_unique<UserTable>();
     UserFileHeader header;
     ASSERT_EQ(DecodeUserFile(ReadBytes(Path("\\reseau.dat")), header, *table), UserFileVerdict::Usable);
@@ -496,7 +508,8 @@ TEST_F(UsersWindowTest, Deleting)
         recorder.Answer(c.answer);
         Open();
         auto workBefore = ReadBytes(Path("\\usertemp\\reseau.dat"));
-        auto numbersBefore = ReadBytes(Path("\\Numaut.dat"));
+        auto numbersBefore = ReadBytes(Path("\\usertemp\\Numaut.dat"));
+        auto committedNumbers = ReadBytes(Path("\\Numaut.dat"));
         SelectRow(c.row);
         Press(IDC_USER_DELETE);
         ASSERT_EQ(recorder.Calls().size(), c.messages.size()) << c.what;
@@ -510,20 +523,22 @@ TEST_F(UsersWindowTest, Deleting)
         if (deleted) {
             EXPECT_EQ(ReadUsers(Path("\\usertemp\\reseau.dat")).names, c.rows) << c.what;
             EXPECT_EQ(Text(IDC_USER_NAME), c.rows[static_cast<size_t>(c.selection)]) << c.what;
-            // The numbers records moved up with their users; the freed slot is zero.
-            NumbersTable numbers;
-            DecodeNumbersFile(ReadBytes(Path("\\Numaut.dat")), numbers);
-            EXPECT_STREQ(numbers.records[0].numbers[0], "N1") << c.what;  // A, from reseau.dat position 1
-            EXPECT_STREQ(numbers.records[1].numbers[0], c.row == 1 ? "N0" : "N2") << c.what;
-            EXPECT_EQ(numbers.records[2].count, 0u) << c.what;
+            // The numbers records moved up with their users in the work copy;
+            // the freed slot is zero.
+            auto numbers = std::make_unique<NumbersTable>();
+            DecodeNumbersFile(ReadBytes(Path("\\usertemp\\Numaut.dat")), *numbers);
+            EXPECT_STREQ(numbers->records[0].numbers[0], "N1") << c.what;  // A, from reseau.dat position 1
+            EXPECT_STREQ(numbers->records[1].numbers[0], c.row == 1 ? "N0" : "N2") << c.what;
+            EXPECT_EQ(numbers->records[2].count, 0u) << c.what;
         } else {
             EXPECT_EQ(ReadBytes(Path("\\usertemp\\reseau.dat")), workBefore) << c.what;
-            EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")), numbersBefore) << c.what;
+            EXPECT_EQ(ReadBytes(Path("\\usertemp\\Numaut.dat")), numbersBefore) << c.what;
             // Nothing changed: "Annuler" closes without a question.
             Press(IDCANCEL);
             EXPECT_TRUE(Closed()) << c.what;
             EXPECT_EQ(recorder.Calls().size(), c.messages.size()) << c.what;
         }
+        EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")), committedNumbers) << c.what << ": only \"OK\" commits it";
         DestroyWindow(dialog_);
     }
 }
@@ -580,7 +595,9 @@ TEST_F(UsersWindowTest, CancelAfterChangesAsksAndPutsBothFilesBack)
     EXPECT_FALSE(Closed());
     EXPECT_EQ(Rows(), (std::vector<std::string>{"BRUNO", "CLAIRE", "Poste1"}));
     EXPECT_EQ(ReadUsers(Path("\\usertemp\\reseau.dat")).names, Rows());
-    EXPECT_NE(ReadBytes(Path("\\Numaut.dat")), numbers);
+    // Both files wait for "OK": the changes are in their work copies only.
+    EXPECT_NE(ReadBytes(Path("\\usertemp\\Numaut.dat")), numbers);
+    EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")), numbers);
     EXPECT_EQ(ReadBytes(Path("\\reseau.dat")), users);
 
     Press(IDCANCEL);
@@ -590,6 +607,8 @@ TEST_F(UsersWindowTest, CancelAfterChangesAsksAndPutsBothFilesBack)
     EXPECT_EQ(ReadBytes(Path("\\Numaut.dat")), numbers);
     EXPECT_FALSE(Exists(Path("\\NumAut.sav")));
     EXPECT_FALSE(Exists(Path("\\usertemp\\reseau.dat")));
+    EXPECT_FALSE(Exists(Path("\\usertemp\\Numaut.dat")));
+    EXPECT_FALSE(DirExists(Path("\\usertemp")));
     // The table is reseau.dat again.
     EXPECT_EQ(UserCount(), 3);
     EXPECT_STREQ(UserAt(0).name, "BRUNO");
@@ -744,6 +763,42 @@ TEST_F(UsersWindowTest, TheJournalFilterFollowsItsUser)
     }
 }
 
+// Another program holds Numaut.dat while the window opens: it is said, and
+// "OK" reads the file again and carries each user's numbers to the user's
+// new place, so that no user loses or swaps numbers.
+TEST_F(UsersWindowTest, ANumautHeldWhileTheWindowOpensKeepsEveryUsersNumbersAfterOk)
+{
+    WriteUsers({{"ALAIN"}, {"BRUNO", 1}, {"Claire", 2}});
+    WriteTaggedNumbers(3);  // ALAIN N0, BRUNO N1, Claire N2
+    HANDLE held = CreateFileA(Path("\\Numaut.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ModalRecorder recorder;
+    Open();
+    CloseHandle(held);
+    ASSERT_EQ(recorder.Calls().size(), 1u);
+    ExpectMessage(recorder.Calls()[0],
+                  "Le fichier Numaut.dat ne peut pas être lu : il est conservé tel quel, et les numéros interdits ne "
+                  "peuvent pas être modifiés.",
+                  "Erreur lecture de fichier", kWarning, "held Numaut.dat");
+    SelectRow(0);
+    Press(IDC_USER_MODIFY);
+    Type(IDC_USER_NAME, "ZACK");  // ALAIN goes last
+    Press(IDC_USER_VALIDATE);
+    Press(IDOK);
+    ASSERT_TRUE(Closed());
+    EXPECT_EQ(recorder.Calls().size(), 1u);
+    EXPECT_EQ(ReadUsers(Path("\\reseau.dat")).names, (std::vector<std::string>{"BRUNO", "Claire", "ZACK"}));
+    auto numbers = std::make_unique<NumbersTable>();
+    DecodeNumbersFile(ReadBytes(Path("\\Numaut.dat")), *numbers);
+    EXPECT_EQ(numbers->head, 3u);
+    const char* expected[] = {"N1", "N2", "N0"};
+    for (int p = 0; p < 3; ++p) {
+        EXPECT_EQ(numbers->records[p].count, 1u) << p;
+        EXPECT_STREQ(numbers->records[p].numbers[0], expected[p]) << p;
+    }
+}
+
 TEST_F(UsersWindowTest, OkKeepsTheWindowWhenTheWorkFilesCannotBeSavedOrCommitted)
 {
     // Something in a file's place that no file can replace.
@@ -862,6 +917,27 @@ void CheckNewUserAndValidate(HWND dialog)
     PressButton(dialog, IDOK);
 }
 }  // namespace
+
+// Alone ("/u"), the window is the console: the end of the session clears
+// the running flag and drops the work copies, as closing does.
+TEST_F(UsersWindowTest, StandaloneTheEndOfTheSessionClearsTheRunningFlagAndTheWorkCopies)
+{
+    WriteUsers({{"ALAIN"}, {"BRUNO", 1}});
+    WriteTaggedNumbers(2);
+    WritePrivateProfileStringA("Administrateur", "Etat", "1", Path("\\admin.ini").c_str());
+    StandaloneDialog = 1;
+    ModalRecorder recorder;
+    Open();
+    ASSERT_TRUE(Exists(Path("\\usertemp\\reseau.dat")));
+    SendMessageA(dialog_, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(IniText(Path("\\admin.ini"), "Administrateur", "Etat"), "1") << "the session goes on";
+    EXPECT_TRUE(Exists(Path("\\usertemp\\reseau.dat")));
+    SendMessageA(dialog_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(IniText(Path("\\admin.ini"), "Administrateur", "Etat"), "0");
+    EXPECT_FALSE(Exists(Path("\\usertemp")));
+    EXPECT_FALSE(Exists(Path("\\NumAut.sav")));
+    EXPECT_EQ(ReadUsers(Path("\\reseau.dat")).names, (std::vector<std::string>{"ALAIN", "BRUNO"}));
+}
 
 TEST_F(UsersWindowTest, StandaloneOpensIntoEditingTheWindowsUser)
 {

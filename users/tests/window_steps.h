@@ -6,6 +6,7 @@
 
 #include "users/dir_ops_plan.h"
 #include "users/user_sort.h"
+#include "users/user_table_ops.h"
 #include "users/user_tables.h"
 
 namespace window_steps {
@@ -72,10 +73,8 @@ inline void Delete(const std::string& name)
 {
     int p = Find(name);
     NoteUserDeleted(p);
+    RemoveUserSlot(CurrentUserTable().records, CurrentNumbersTable().records, PositionMap, static_cast<size_t>(p));
     UserTable& table = CurrentUserTable();
-    for (int i = p; i + 1 < MaxUsers; ++i)
-        table.records[i] = table.records[i + 1];
-    table.records[MaxUsers - 1] = UserRecord{};
     table.header.userCount = static_cast<uint16_t>(UserCount() - 1);
 }
 
