@@ -97,8 +97,10 @@ STARTED_XVFBS=()
 USED_PREFIXES=()
 clean_up_started() {
     local prefix pid
-    for prefix in "${USED_PREFIXES[@]}"; do WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1; done
-    for pid in "${STARTED_XVFBS[@]}"; do kill "$pid" 2>/dev/null; done
+    # Under set -e a server or an Xvfb already gone must not end the clean-up
+    # (and turn the script's status into a failure).
+    for prefix in "${USED_PREFIXES[@]}"; do WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true; done
+    for pid in "${STARTED_XVFBS[@]}"; do kill "$pid" 2>/dev/null || true; done
     return 0
 }
 trap clean_up_started EXIT
