@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+#include "tests/wine/test_support.h"
+
 namespace {
 
 std::string TestProgramFolder()
@@ -63,25 +65,12 @@ void DialUpDouble::AddDevice(const std::string& type, const std::string& name)
 
 std::vector<std::string> DialUpDouble::Log() const
 {
-    std::vector<std::string> lines;
-    std::ifstream file(log_);
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    return ReadTextLines(log_);
 }
 
 std::vector<std::string> DialUpDouble::Calls(const std::string& prefix) const
 {
-    std::vector<std::string> calls;
-    for (const std::string& line : Log()) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            calls.push_back(line);
-    }
-    return calls;
+    return LinesStartingWith(Log(), prefix);
 }
 
 std::vector<std::string> DialUpDouble::Entries() const

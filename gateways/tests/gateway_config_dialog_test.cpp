@@ -50,22 +50,6 @@ Bytes ConfigFile(uint8_t speaker, uint8_t seed)
     return bytes;
 }
 
-// Every file directly in a directory, by name, with its bytes.
-std::map<std::string, Bytes> FilesIn(const std::string& dir)
-{
-    std::map<std::string, Bytes> files;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return files;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            files[found.cFileName] = ReadBytes(dir + "\\" + found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return files;
-}
-
 struct GatewaySpec {
     uint32_t number;
     std::string name;

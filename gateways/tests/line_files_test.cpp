@@ -11,22 +11,6 @@
 
 namespace {
 
-// Every file directly in a directory, by name, with its bytes.
-std::map<std::string, Bytes> FilesIn(const std::string& dir)
-{
-    std::map<std::string, Bytes> files;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return files;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            files[found.cFileName] = ReadBytes(dir + "\\" + found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return files;
-}
-
 Bytes Pattern(size_t size, int seed)
 {
     Bytes bytes(size);

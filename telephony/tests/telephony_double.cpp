@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/wine/test_support.h"
+
 namespace {
 
 std::string TestProgramFolder()
@@ -55,25 +57,12 @@ void TelephonyDouble::AddLocation(unsigned id, const std::string& name, unsigned
 
 std::vector<std::string> TelephonyDouble::Log() const
 {
-    std::vector<std::string> lines;
-    std::ifstream file(log_);
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    return ReadTextLines(log_);
 }
 
 std::vector<std::string> TelephonyDouble::Calls(const std::string& prefix) const
 {
-    std::vector<std::string> calls;
-    for (const std::string& line : Log()) {
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            calls.push_back(line);
-    }
-    return calls;
+    return LinesStartingWith(Log(), prefix);
 }
 
 void InstallWhconfig(const std::string& programDir)

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include "base/app.h"
 #include "base/program_dir.h"
@@ -249,6 +250,44 @@ std::string DefaultPrinterName()
     if (!GetDefaultPrinterA(name, &size))
         return {};
     return name;
+}
+
+std::map<std::string, std::vector<uint8_t>> FilesIn(const std::string& dir)
+{
+    std::map<std::string, std::vector<uint8_t>> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[found.cFileName] = ReadBytes(dir + "\\" + found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return files;
+}
+
+std::vector<std::string> ReadTextLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : lines) {
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            found.push_back(line);
+    }
+    return found;
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path)

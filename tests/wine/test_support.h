@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,13 @@ std::string DefaultPrinterName();
 
 // File helpers for fixtures and assertions.
 std::vector<uint8_t> ReadBytes(const std::string& path);  // empty when missing
+// Every file directly in a directory, by name, with its bytes.
+std::map<std::string, std::vector<uint8_t>> FilesIn(const std::string& dir);
+// The lines of a text file (a test double's log), without their CR; empty
+// when the file is missing.
+std::vector<std::string> ReadTextLines(const std::string& path);
+// The lines that start with `prefix`, in order.
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool Exists(const std::string& path);
 bool DirExists(const std::string& path);
